@@ -1,0 +1,108 @@
+#pragma once
+// One collection run: from the two prompts to the summary message, written
+// against what it needs of the main window (RunView) and of the system
+// (RunSystem), so that it runs the same with the real window and a fake.
+
+#include "main/LinkTable.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marovan {
+
+struct RunOptions {
+    bool aiCopy = false;
+    bool folderOpen = false;
+    bool errSearch = false;
+    bool operator==(const RunOptions&) const = default;
+};
+
+enum class MessageKind { Error, Information };
+
+// The main window as a run sees it. Every change is made visible at once.
+class RunView {
+public:
+    virtual ~RunView() = default;
+
+    virtual void ClearDetails() = 0;
+    virtual void SetStatus(std::u16string_view text) = 0;
+    virtual void StepProgress() = 0;
+    virtual void SetProgressMax(int maximum) = 0;
+    virtual void SetDestinationLine(std::u16string_view text) = 0;
+
+    // The debug view: emptied and repainted, then its redrawing suspended
+    // until the run hands it the document text or ends.
+    virtual void BeginDocumentText() = 0;
+    virtual void SetDocumentText(std::u16string text) = 0;
+    virtual const std::u16string& DocumentText() const = 0;
+    virtual void ResumeDocumentRedraw() = 0;
+
+    virtual const LinkTable& Links() const = 0;
+    virtual void AddLink(std::u16string_view path, std::u16string_view fileName) = 0;
+    virtual void SetMark(int row, std::u16string_view mark) = 0;
+    // Width in pixels of `text` in the link table's font, and of a column.
+    virtual int TextWidth(std::u16string_view text) = 0;
+    virtual int ScaledWidth(int width96) = 0;
+    virtual void SetColumnWidth(int column, int width) = 0;
+
+    // Lets pending interface events be handled when some are due; called often
+    // from the conversion loop, so it must be cheap when nothing is due.
+    virtual void KeepResponsive() = 0;
+    virtual void ShowMessage(MessageKind kind, std::u16string_view text) = 0;
+};
+
+// The system as a run sees it. Unexpected failures throw Failure.
+class RunSystem {
+public:
+    virtual ~RunSystem() = default;
+
+    virtual std::u16string DesktopPath() = 0;
+    virtual RunOptions ReadRunOptions() = 0;
+    virtual std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
+                                                       std::u16string_view initialFolder) = 0;
+    // The file prompt starts with the last document chosen in this instance.
+    virtual std::optional<std::u16string> PromptDocument() = 0;
+    // The whole file, opened for reading only; throws Failure with the
+    // "cannot open" message when it cannot be opened or read into memory.
+    virtual std::vector<std::uint8_t> ReadDocument(std::u16string_view path) = 0;
+    // Decodes with the system's ANSI code page; never fails.
+    virtual std::u16string Decode(std::span<const std::uint8_t> bytes) = 0;
+    // The system's description of running out of memory.
+    virtual std::u16string OutOfMemoryDescription() = 0;
+
+    // True only for an existing regular file.
+    virtual bool FileExists(std::u16string_view path) = 0;
+    virtual void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) = 0;
+    virtual void OpenFolder(std::u16string_view folder) = 0;
+};
+
+enum class RunEnd { FolderCancelled, DocumentCancelled, NoLinkRecord, Completed };
+
+// Performs one run. Throws Failure for an unexpected failure; the caller shows
+// the general error report.
+RunEnd CollectionRun(RunView& view, RunSystem& system);
+
+// Texts of the run, shared with tests.
+inline constexpr std::u16string_view kFolderPromptText = u"画像を収集する保存フォルダを指定";
+inline constexpr std::u16string_view kNoLinkMessage = u"リンク情報は見つかりませんでした。";
+
+// "ファイル %s は開けません。 %s " with the system's description trimmed of its
+// trailing blanks, control characters and full stops.
+std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description);
+
+// The alternative location of a link: the document's folder joined with the
+// link's file name.
+std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_view fileName);
+
+// The summary message for n links of which f failed.
+struct Summary {
+    MessageKind kind;
+    std::u16string text;
+};
+Summary SummaryOf(int links, int failures);
+
+} // namespace marovan

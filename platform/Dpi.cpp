@@ -1,0 +1,91 @@
+#include "platform/Dpi.h"
+
+#include <shellscalingapi.h>
+
+namespace marovan::win {
+
+namespace {
+
+template <typename Function>
+Function Lookup(const wchar_t* module, const char* name) noexcept {
+    HMODULE handle = ::GetModuleHandleW(module);
+    if (!handle)
+        handle = ::LoadLibraryExW(module, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return handle ? reinterpret_cast<Function>(
+                        reinterpret_cast<void*>(::GetProcAddress(handle, name)))
+                  : nullptr;
+}
+
+using SetContextFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+
+int SystemDpi() noexcept {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
+    if (screen)
+        ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+int MonitorDpi(HMONITOR monitor) noexcept {
+    static const auto getDpiForMonitor =
+        Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) &&
+        y > 0)
+        return static_cast<int>(y);
+    return SystemDpi();
+}
+
+} // namespace
+
+void EnableDpiAwareness() noexcept {
+    if (const auto setContext =
+            Lookup<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
+        if (setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
+            setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE))
+            return;
+    }
+    using SetAwarenessFn = HRESULT(WINAPI*)(PROCESS_DPI_AWARENESS);
+    if (const auto setAwareness =
+            Lookup<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
+        if (SUCCEEDED(setAwareness(PROCESS_PER_MONITOR_DPI_AWARE)))
+            return;
+    }
+    ::SetProcessDPIAware();
+}
+
+int DpiOf(HWND window) noexcept {
+    static const auto getDpiForWindow =
+        Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    if (getDpiForWindow && window) {
+        if (const UINT dpi = getDpiForWindow(window))
+            return static_cast<int>(dpi);
+    }
+    return window ? MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
+}
+
+int DpiAt(POINT point) noexcept {
+    return MonitorDpi(::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY));
+}
+
+RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
+                         int dpi) noexcept {
+    static const auto adjustForDpi =
+        Lookup<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    RECT rect{0, 0, clientWidth, clientHeight};
+    if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return rect;
+}
+
+HFONT CreateScaledFont(const FontSpec& spec, int dpi) noexcept {
+    return ::CreateFontW(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
+                         spec.italic, spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                         spec.face);
+}
+
+} // namespace marovan::win

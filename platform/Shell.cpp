@@ -1,0 +1,108 @@
+#include "platform/Shell.h"
+
+#include "platform/Handles.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace marovan::win {
+
+namespace {
+
+struct FolderPromptState {
+    HWND owner;
+    std::wstring initialFolder;
+};
+
+int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message != BFFM_INITIALIZED)
+        return 0;
+    const auto* state = reinterpret_cast<const FolderPromptState*>(data);
+    if (!state->initialFolder.empty())
+        ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                       reinterpret_cast<LPARAM>(state->initialFolder.c_str()));
+    MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+    HMONITOR nearest = ::MonitorFromWindow(state->owner ? state->owner : dialog,
+                                           MONITOR_DEFAULTTOPRIMARY);
+    if (::GetMonitorInfoW(nearest, &monitor)) {
+        RECT own{};
+        ::GetWindowRect(dialog, &own);
+        const RECT& area = monitor.rcMonitor;
+        const int x = area.left + (area.right - area.left - (own.right - own.left)) / 2;
+        const int y = area.top + (area.bottom - area.top - (own.bottom - own.top)) / 2;
+        ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
+// Source and destination strings of SHFileOperationW end in two NULs.
+std::wstring DoubleNulTerminated(std::wstring_view text) {
+    std::wstring result(text);
+    result.append(2, L'\0');
+    return result;
+}
+
+} // namespace
+
+std::wstring DesktopPath(HWND owner) {
+    PIDLIST_ABSOLUTE raw = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &raw)))
+        return {};
+    const UniquePidl pidl(raw);
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetPathFromIDListW(pidl.get(), path))
+        return {};
+    return path;
+}
+
+std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt,
+                                            std::wstring_view initialFolder) {
+    FolderPromptState state{owner, std::wstring(initialFolder)};
+    const std::wstring title(prompt);
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+    info.lpfn = &FolderPromptCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&state);
+    const UniquePidl chosen(::SHBrowseForFolderW(&info));
+    if (!chosen)
+        return std::nullopt;
+    // Long paths: SHGetPathFromIDListEx takes a buffer of any size.
+    std::wstring path(32768, L'\0');
+    if (!::SHGetPathFromIDListEx(chosen.get(), path.data(), static_cast<DWORD>(path.size()),
+                                 GPFIDL_DEFAULT))
+        return std::nullopt;
+    path.resize(wcslen(path.c_str()));
+    return path;
+}
+
+void CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept {
+    try {
+        const std::wstring from = DoubleNulTerminated(source);
+        const std::wstring to = DoubleNulTerminated(folder);
+        SHFILEOPSTRUCTW operation{};
+        operation.hwnd = owner;
+        operation.wFunc = FO_COPY;
+        operation.pFrom = from.c_str();
+        operation.pTo = to.c_str();
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_FILESONLY;
+        ::SHFileOperationW(&operation);
+    } catch (...) {
+        // No memory for the strings: the copy is not made, and nobody is told,
+        // as for any other copy that fails.
+    }
+}
+
+void OpenInShell(HWND owner, std::wstring_view target, int showCommand) noexcept {
+    try {
+        const std::wstring file(target);
+        ::ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, showCommand);
+    } catch (...) {
+    }
+}
+
+} // namespace marovan::win

@@ -1,0 +1,289 @@
+#include "FakeRun.h"
+
+#include "main/CollectionRun.h"
+#include "main/Failure.h"
+
+#include <gtest/gtest.h>
+
+namespace marovan {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::Event;
+using testing_support::FakeSystem;
+using testing_support::FakeView;
+
+class CollectionRunTest : public testing::Test {
+protected:
+    CollectionRunTest() : system(view) {}
+
+    void Document(std::string_view bytes) { system.files[u"C:\\work\\doc.ai"] = Bytes(bytes); }
+    void Image(std::u16string path) { system.files[std::move(path)] = Bytes("img"); }
+
+    // A table left by an earlier run, which every run must clear first.
+    void LeaveEarlierRun() {
+        view.AddLink(u"old", u"old");
+        view.destinationLine = u"old";
+        view.progress = 9;
+        view.documentText = u"old";
+    }
+
+    FakeView view;
+    FakeSystem system;
+};
+
+TEST_F(CollectionRunTest, CancelledFolderPromptEndsSilentlyWithEverythingCleared) {
+    LeaveEarlierRun();
+    system.folderAnswer.reset();
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::FolderCancelled);
+    EXPECT_EQ(view.links.RowCount(), 2);
+    EXPECT_EQ(view.links.Cell(kFileName, 0), u"ファイル名");
+    EXPECT_EQ(view.status, u"");
+    EXPECT_EQ(view.destinationLine, u"");
+    EXPECT_EQ(view.progress, 0);
+    EXPECT_EQ(view.progressMax, 1000);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(system.folderPromptText, u"画像を収集する保存フォルダを指定");
+    EXPECT_EQ(system.folderPromptInitial, u"C:\\users\\me\\Desktop");
+    EXPECT_EQ(view.statusHistory,
+              (std::vector<std::u16string>{u"デスクトップパス取得中...",
+                                           u"リンクデータ収集フォルダの指定を待機中...", u""}));
+}
+
+TEST_F(CollectionRunTest, CancelledFilePromptKeepsOneProgressStep) {
+    system.documentAnswer.reset();
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::DocumentCancelled);
+    EXPECT_EQ(view.status, u"");
+    EXPECT_EQ(view.destinationLine, u"");
+    EXPECT_EQ(view.progress, 1);
+    EXPECT_EQ(view.statusHistory.at(2), u"AIファイルの指定を待機中...");
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(system.readPath.empty());
+}
+
+TEST_F(CollectionRunTest, DocumentWithoutRecordShowsTheNoLinkError) {
+    Document("%!PS-Adobe-3.0\r\n%%Creator: x\r\n");
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::NoLinkRecord);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(view.messages[0].text, u"リンク情報は見つかりませんでした。");
+    EXPECT_EQ(view.status, u"画像パス情報抽出中...");
+    EXPECT_EQ(view.progress, 4);
+    EXPECT_EQ(view.progressMax, 1000);
+    EXPECT_EQ(view.links.RowCount(), 2);
+    EXPECT_EQ(view.destinationLine, u"\u3000\u3000D:\\collected");
+    EXPECT_FALSE(view.redrawSuspended);
+}
+
+TEST_F(CollectionRunTest, EmptyDocumentHasNoRecord) {
+    Document("");
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::NoLinkRecord);
+    EXPECT_EQ(view.documentText, u"");
+}
+
+TEST_F(CollectionRunTest, UnreadableDocumentFailsAtTheReadingStep) {
+    system.readFailure = u"The process cannot access the file because it is being used by "
+                         u"another process.\r\n";
+    try {
+        CollectionRun(view, system);
+        FAIL() << "expected a failure";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.Message(),
+                  u"ファイル C:\\work\\doc.ai は開けません。 The process cannot access the file "
+                  u"because it is being used by another process ");
+        EXPECT_EQ(WithFullStop(failure.Message()), failure.Message());
+    }
+    EXPECT_EQ(view.status, u"ファイル読込中...");
+    EXPECT_EQ(view.progress, 2);
+    EXPECT_FALSE(view.redrawSuspended);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(CollectionRunTest, ThreeCp932LinksFillTheTableAndAFullBar) {
+    // "C:\画像\写真1.psd" and friends in Shift_JIS, with NUL bytes around.
+    using namespace std::string_literals;
+    Document("\0\0%!PS\r\n%%DocumentFiles:C:\\\x89\xe6\x91\x9c\\\x8e\xca\x90\x5e"
+             "1.psd\r\n%%+C:\\work\\b.tif\r\n%%+/Users/k/\x83\x4a.png\r\n%%End\0"s);
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
+    const auto& links = view.links;
+    ASSERT_EQ(links.RowCount(), 5);
+    EXPECT_EQ(links.Cell(kRowNumber, 1), u"1");
+    EXPECT_EQ(links.Cell(kRowNumber, 2), u"2");
+    EXPECT_EQ(links.Cell(kRowNumber, 3), u"3");
+    EXPECT_EQ(links.Cell(kPath, 1), u"C:\\画像\\写真1.psd");
+    EXPECT_EQ(links.Cell(kFileName, 1), u"写真1.psd");
+    EXPECT_EQ(links.Cell(kFileName, 2), u"b.tif");
+    EXPECT_EQ(links.Cell(kPath, 3), u"/Users/k/カ.png");
+    EXPECT_EQ(links.Cell(kFileName, 3), u"カ.png");
+    for (int column = 0; column < kColumnCount; ++column)
+        EXPECT_EQ(links.Cell(column, 4), u"");
+    EXPECT_EQ(view.progressMax, 8);
+    EXPECT_EQ(view.progress, 8);
+    EXPECT_EQ(view.documentText.substr(0, 4), u",,%!");
+    EXPECT_EQ(view.documentText.back(), u',');
+    EXPECT_EQ(view.status, u"");
+    EXPECT_FALSE(view.redrawSuspended);
+    EXPECT_EQ(view.statusHistory,
+              (std::vector<std::u16string>{
+                  u"デスクトップパス取得中...", u"リンクデータ収集フォルダの指定を待機中...",
+                  u"AIファイルの指定を待機中...", u"ファイル読込中...", u"読込データ変換中...",
+                  u"変換済データ展開中...", u"画像パス情報抽出中...", u"詳細リスト整形中...",
+                  u"リンク画像ファイルのコピー中...", u"収集結果の計算中...", u""}));
+}
+
+TEST_F(CollectionRunTest, ColumnWidthsFollowTheFirstLongestCellPlusFifty) {
+    // Header "ファイル名" (5) beats the short names; the path column follows its
+    // longest path.
+    Document("%%DocumentFiles:C:\\a.png\r\n%%+C:\\long\\b.png\r\n%%+C:\\x\\c.png\r\n");
+    CollectionRun(view, system);
+    EXPECT_EQ(view.columnWidths.at(kFileName), 5 * 10 + 50);
+    EXPECT_EQ(view.columnWidths.at(kPath), 13 * 10 + 50);
+    EXPECT_EQ(view.columnWidths.count(kRowNumber), 0u);
+}
+
+TEST_F(CollectionRunTest, LongDocumentsLetTheInterfaceBreatheDuringConversion) {
+    std::string bytes(1 << 20, '\0');
+    Document(bytes);
+    CollectionRun(view, system);
+    EXPECT_GE(view.responsiveCalls, 16);
+    EXPECT_EQ(view.documentText, std::u16string(1 << 20, u','));
+}
+
+TEST_F(CollectionRunTest, OptionsAreReadAfreshByEveryRun) {
+    system.folderAnswer.reset();
+    CollectionRun(view, system);
+    CollectionRun(view, system);
+    EXPECT_EQ(system.optionReads, 2);
+}
+
+struct MarkCase {
+    const char* name;
+    bool errSearch;
+    std::vector<std::u16string> existing;
+    std::u16string_view expectedMark;
+    std::vector<std::u16string> expectedCopies;
+};
+
+class Marking : public CollectionRunTest, public testing::WithParamInterface<MarkCase> {};
+
+TEST_P(Marking, MarksAndCopiesEachLink) {
+    const MarkCase& c = GetParam();
+    system.options.errSearch = c.errSearch;
+    Document("%%DocumentFiles:C:\\images\\a.png\r\n");
+    for (const auto& path : c.existing)
+        Image(path);
+    CollectionRun(view, system);
+    EXPECT_EQ(view.links.Cell(kResult, 1), c.expectedMark);
+    std::vector<std::u16string> copies;
+    for (const Event& e : view.events)
+        if (e.what == "copy")
+            copies.push_back(e.text);
+    EXPECT_EQ(copies, c.expectedCopies);
+}
+
+const MarkCase kMarkCases[] = {
+    {"AtItsPath", false, {u"C:\\images\\a.png"}, u"○", {u"C:\\images\\a.png -> D:\\collected"}},
+    {"AtItsPathWinsOverBeside",
+     true,
+     {u"C:\\images\\a.png", u"C:\\work\\a.png"},
+     u"○",
+     {u"C:\\images\\a.png -> D:\\collected"}},
+    {"BesideTheDocumentWithSearch", true, {u"C:\\work\\a.png"}, u"△",
+     {u"C:\\work\\a.png -> D:\\collected"}},
+    {"BesideTheDocumentWithoutSearch", false, {u"C:\\work\\a.png"}, u"×", {}},
+    {"Missing", true, {}, u"×", {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Links, Marking, testing::ValuesIn(kMarkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CollectionRunTest, EmptyPathIsMissingEvenWithSearch) {
+    system.options.errSearch = true;
+    Document("%%DocumentFiles:\r\n");
+    CollectionRun(view, system);
+    EXPECT_EQ(view.links.Cell(kResult, 1), u"×");
+    // The alternative location is the document folder itself, which is no file.
+    EXPECT_EQ(system.existenceTests, (std::vector<std::u16string>{u"", u"C:\\work\\"}));
+}
+
+TEST_F(CollectionRunTest, CopiesTheDocumentFirstThenImagesInRowOrderThenOpens) {
+    system.options = {.aiCopy = true, .folderOpen = true, .errSearch = true};
+    Document("%%DocumentFiles:C:\\i\\1.png\r\n%%+C:\\i\\2.png\r\n%%+C:\\i\\3.png\r\n"
+             "%%+C:\\i\\1.png\r\n");
+    Image(u"C:\\i\\1.png");
+    Image(u"C:\\work\\3.png");
+    CollectionRun(view, system);
+    const std::vector<Event> expected = {
+        {"mark", u"○"},
+        {"mark", u"×"},
+        {"mark", u"△"},
+        {"mark", u"○"},
+        {"copy", u"C:\\work\\doc.ai -> D:\\collected"},
+        {"copy", u"C:\\i\\1.png -> D:\\collected"},
+        {"copy", u"C:\\work\\3.png -> D:\\collected"},
+        {"copy", u"C:\\i\\1.png -> D:\\collected"},
+        {"open", u"D:\\collected"},
+        {"message", u"一部画像の収集を失敗しました！\r\n成功：  3個\r\n失敗：  1個"},
+    };
+    EXPECT_EQ(view.events, expected);
+    EXPECT_EQ(view.messages.back().kind, MessageKind::Error);
+    EXPECT_EQ(view.progress, view.progressMax);
+    EXPECT_EQ(view.progressMax, 9);
+}
+
+TEST_F(CollectionRunTest, AllFoundGivesTheInformationSummary) {
+    Document("%%DocumentFiles:C:\\i\\1.png\r\n%%+C:\\i\\2.png\r\n");
+    Image(u"C:\\i\\1.png");
+    Image(u"C:\\i\\2.png");
+    CollectionRun(view, system);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::Information);
+    EXPECT_EQ(view.messages[0].text, u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個");
+}
+
+TEST_F(CollectionRunTest, ZeroLinksStillCopiesTheDocumentAndReportsNothingFailed) {
+    system.options.aiCopy = true;
+    Document("%%DocumentFiles:unterminated");
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
+    const std::vector<Event> expected = {
+        {"copy", u"C:\\work\\doc.ai -> D:\\collected"},
+        {"message", u"画像収集が完了しました。\r\n成功：  0個\r\n失敗：  0個"},
+    };
+    EXPECT_EQ(view.events, expected);
+    EXPECT_EQ(view.progressMax, 5);
+    EXPECT_EQ(view.progress, 5);
+}
+
+TEST(Summary, CountsSuccessesAndFailuresInDecimal) {
+    EXPECT_EQ(SummaryOf(12, 0).text, u"画像収集が完了しました。\r\n成功：  12個\r\n失敗：  0個");
+    EXPECT_EQ(SummaryOf(12, 0).kind, MessageKind::Information);
+    EXPECT_EQ(SummaryOf(1234, 1000).text,
+              u"一部画像の収集を失敗しました！\r\n成功：  234個\r\n失敗：  1000個");
+    EXPECT_EQ(SummaryOf(3, 3).kind, MessageKind::Error);
+}
+
+TEST(BesideDocument, JoinsTheDocumentFolderAndTheFileName) {
+    EXPECT_EQ(BesideDocument(u"C:\\work\\doc.ai", u"a.png"), u"C:\\work\\a.png");
+    EXPECT_EQ(BesideDocument(u"C:\\doc.ai", u"a.png"), u"C:\\a.png");
+    EXPECT_EQ(BesideDocument(u"\\\\server\\share\\doc.ai", u"a.png"), u"\\\\server\\share\\a.png");
+    EXPECT_EQ(BesideDocument(u"C:\\work\\doc.ai", u""), u"C:\\work\\");
+}
+
+TEST(CannotOpenMessage, TrimsTheDescriptionButKeepsAClosingIdeographicStop) {
+    EXPECT_EQ(CannotOpenMessage(u"C:\\a.ai", u"指定されたファイルが見つかりません。\r\n"),
+              u"ファイル C:\\a.ai は開けません。 指定されたファイルが見つかりません。 ");
+    EXPECT_EQ(CannotOpenMessage(u"C:\\a.ai", u"Access denied. . \r\n"),
+              u"ファイル C:\\a.ai は開けません。 Access denied ");
+}
+
+TEST(WithFullStop, AppendsAStopAfterCharactersAboveIt) {
+    EXPECT_EQ(WithFullStop(u"I/O エラー 103"), u"I/O エラー 103.");
+    EXPECT_EQ(WithFullStop(u"書き込めません"), u"書き込めません.");
+    EXPECT_EQ(WithFullStop(u"ends in a blank "), u"ends in a blank ");
+    EXPECT_EQ(WithFullStop(u"ends in a stop."), u"ends in a stop.");
+    EXPECT_EQ(WithFullStop(u"ends in a comma,"), u"ends in a comma,");
+    EXPECT_EQ(WithFullStop(u""), u"");
+}
+
+} // namespace
+} // namespace marovan

@@ -1,0 +1,173 @@
+#pragma once
+// A main window and a system made of plain data, for driving collection runs.
+
+#include "main/CollectionRun.h"
+#include "main/Failure.h"
+
+#include <iconv.h>
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace marovan::testing_support {
+
+// Code page 932 through iconv. Valid Shift_JIS decodes as on Windows; the
+// substitution of undecodable bytes differs and is tested under Wine.
+inline std::u16string DecodeCp932(std::span<const std::uint8_t> bytes) {
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::runtime_error("iconv has no CP932");
+    std::u16string out(bytes.size() + 1, u'\0');
+    auto* in = reinterpret_cast<char*>(const_cast<std::uint8_t*>(bytes.data()));
+    std::size_t inLeft = bytes.size();
+    auto* outPtr = reinterpret_cast<char*>(out.data());
+    std::size_t outLeft = out.size() * 2;
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            // Stand-in substitute for a byte iconv cannot take.
+            ++in;
+            --inLeft;
+            *reinterpret_cast<char16_t*>(outPtr) = u'\x30FB';
+            outPtr += 2;
+            outLeft -= 2;
+        }
+    }
+    iconv_close(cd);
+    out.resize(out.size() - outLeft / 2);
+    return out;
+}
+
+struct Event {
+    std::string what;
+    std::u16string text;
+    bool operator==(const Event&) const = default;
+};
+
+class FakeView : public RunView {
+public:
+    FakeView() { links.WriteHeader(); }
+
+    void ClearDetails() override {
+        documentText.clear();
+        links.Clear();
+        destinationLine.clear();
+        progressMax = 1000;
+        progress = 0;
+        status.clear();
+    }
+    void SetStatus(std::u16string_view text) override {
+        status = text;
+        statusHistory.emplace_back(text);
+    }
+    void StepProgress() override { ++progress; }
+    void SetProgressMax(int maximum) override { progressMax = maximum; }
+    void SetDestinationLine(std::u16string_view text) override { destinationLine = text; }
+    void BeginDocumentText() override {
+        documentText.clear();
+        redrawSuspended = true;
+    }
+    void SetDocumentText(std::u16string text) override { documentText = std::move(text); }
+    const std::u16string& DocumentText() const override { return documentText; }
+    void ResumeDocumentRedraw() override { redrawSuspended = false; }
+    const LinkTable& Links() const override { return links; }
+    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
+        links.AddLink(path, fileName);
+    }
+    void SetMark(int row, std::u16string_view mark) override {
+        links.SetCell(kResult, row, mark);
+        events.push_back({"mark", std::u16string(mark)});
+    }
+    // Ten pixels a character, so widths show which cell was measured.
+    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()) * 10; }
+    int ScaledWidth(int width96) override { return width96; }
+    void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
+    void KeepResponsive() override { ++responsiveCalls; }
+    void ShowMessage(MessageKind kind, std::u16string_view text) override {
+        messages.push_back({kind, std::u16string(text)});
+        events.push_back({"message", std::u16string(text)});
+    }
+
+    struct Message {
+        MessageKind kind;
+        std::u16string text;
+        bool operator==(const Message&) const = default;
+    };
+
+    LinkTable links;
+    std::u16string documentText;
+    std::u16string destinationLine;
+    std::u16string status;
+    std::vector<std::u16string> statusHistory;
+    int progress = 0;
+    int progressMax = 1000;
+    bool redrawSuspended = false;
+    int responsiveCalls = 0;
+    std::map<int, int> columnWidths;
+    std::vector<Message> messages;
+    std::vector<Event> events; // marks, copies, opens and messages in order
+};
+
+class FakeSystem : public RunSystem {
+public:
+    explicit FakeSystem(FakeView& view) : view_(view) {}
+
+    std::u16string DesktopPath() override { return desktop; }
+    RunOptions ReadRunOptions() override {
+        ++optionReads;
+        return options;
+    }
+    std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
+                                               std::u16string_view initialFolder) override {
+        folderPromptText = prompt;
+        folderPromptInitial = initialFolder;
+        return folderAnswer;
+    }
+    std::optional<std::u16string> PromptDocument() override { return documentAnswer; }
+    std::vector<std::uint8_t> ReadDocument(std::u16string_view path) override {
+        readPath = path;
+        if (readFailure)
+            throw Failure(CannotOpenMessage(path, *readFailure));
+        const auto it = files.find(std::u16string(path));
+        if (it == files.end())
+            throw Failure(CannotOpenMessage(path, u"File not found."));
+        return it->second;
+    }
+    std::u16string Decode(std::span<const std::uint8_t> bytes) override {
+        return DecodeCp932(bytes);
+    }
+    std::u16string OutOfMemoryDescription() override { return u"Out of memory."; }
+    bool FileExists(std::u16string_view path) override {
+        existenceTests.emplace_back(path);
+        return files.count(std::u16string(path)) != 0;
+    }
+    void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override {
+        view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(folder)});
+    }
+    void OpenFolder(std::u16string_view folder) override {
+        view_.events.push_back({"open", std::u16string(folder)});
+    }
+
+    std::u16string desktop = u"C:\\users\\me\\Desktop";
+    RunOptions options;
+    int optionReads = 0;
+    std::optional<std::u16string> folderAnswer = u"D:\\collected";
+    std::optional<std::u16string> documentAnswer = u"C:\\work\\doc.ai";
+    std::optional<std::u16string> readFailure;
+    std::map<std::u16string, std::vector<std::uint8_t>> files;
+    std::u16string folderPromptText;
+    std::u16string folderPromptInitial;
+    std::u16string readPath;
+    std::vector<std::u16string> existenceTests;
+
+private:
+    FakeView& view_;
+};
+
+inline std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+} // namespace marovan::testing_support
