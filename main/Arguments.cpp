@@ -6,11 +6,14 @@ namespace marovan {
 
 namespace {
 
-bool IsSeparator(char16_t c) { return c >= 1 && c <= 32; }
+bool IsSeparator(char16_t c) {
+    return c >= 1 && c <= 32;
+}
 
 class ArgumentReader {
 public:
-    explicit ArgumentReader(std::u16string_view line) : line_(line.substr(0, line.find(u'\0'))) {}
+    explicit ArgumentReader(std::u16string_view line)
+        : line_(line.substr(0, line.find(u'\0'))) {}
 
     // Reads the next argument; false when there is none (or it is empty).
     bool Next() {

@@ -17,7 +17,10 @@ constexpr std::size_t kConversionChunk = 64 * 1024;
 
 class DocumentRedrawGuard {
 public:
-    explicit DocumentRedrawGuard(RunView& view) : view_(view) { view_.BeginDocumentText(); }
+    explicit DocumentRedrawGuard(RunView& view)
+        : view_(view) {
+        view_.BeginDocumentText();
+    }
     ~DocumentRedrawGuard() { view_.ResumeDocumentRedraw(); }
     DocumentRedrawGuard(const DocumentRedrawGuard&) = delete;
     DocumentRedrawGuard& operator=(const DocumentRedrawGuard&) = delete;
@@ -114,8 +117,8 @@ std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_v
 
 Summary SummaryOf(int links, int failures) {
     if (failures == 0)
-        return {MessageKind::Information, u"画像収集が完了しました。\r\n成功：  " + Decimal(links) +
-                                              u"個\r\n失敗：  0個"};
+        return {MessageKind::Information,
+                u"画像収集が完了しました。\r\n成功：  " + Decimal(links) + u"個\r\n失敗：  0個"};
     return {MessageKind::Error, u"一部画像の収集を失敗しました！\r\n成功：  " +
                                     Decimal(links - failures) + u"個\r\n失敗：  " +
                                     Decimal(failures) + u"個"};
@@ -164,9 +167,10 @@ RunEnd CollectionRun(RunView& view, RunSystem& system) {
     view.StepProgress();
     view.SetStatus(u"画像パス情報抽出中...");
 
-    const bool found = ExtractLinks(view.DocumentText(), [&](std::u16string_view path, std::u16string_view name) {
-        view.AddLink(path, name);
-    });
+    const bool found =
+        ExtractLinks(view.DocumentText(), [&](std::u16string_view path, std::u16string_view name) {
+            view.AddLink(path, name);
+        });
     if (!found) {
         view.ShowMessage(MessageKind::Error, kNoLinkMessage);
         return RunEnd::NoLinkRecord;

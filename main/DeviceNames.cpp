@@ -6,7 +6,9 @@ namespace marovan {
 
 namespace {
 
-char16_t Upper(char16_t c) noexcept { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; }
+char16_t Upper(char16_t c) noexcept {
+    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
+}
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept {
     if (a.size() != b.size())
@@ -18,17 +20,19 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept {
 }
 
 bool StartsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) noexcept {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool IsReservedName(std::u16string_view name) noexcept {
-    constexpr std::array<std::u16string_view, 6> plain = {u"CON", u"PRN", u"AUX",
+    constexpr std::array<std::u16string_view, 6> plain = {u"CON", u"PRN",    u"AUX",
                                                           u"NUL", u"CONIN$", u"CONOUT$"};
     for (auto reserved : plain)
         if (EqualsIgnoringCase(name, reserved))
             return true;
     // COM1-9 and LPT1-9, also with the superscript digits Windows accepts.
-    if (name.size() == 4 && (StartsWithIgnoringCase(name, u"COM") || StartsWithIgnoringCase(name, u"LPT"))) {
+    if (name.size() == 4 &&
+        (StartsWithIgnoringCase(name, u"COM") || StartsWithIgnoringCase(name, u"LPT"))) {
         const char16_t digit = name[3];
         return (digit >= u'1' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
                digit == u'\u00B3';

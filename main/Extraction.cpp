@@ -10,7 +10,9 @@ namespace {
 constexpr std::u16string_view kRecordMarker = u"%%DocumentFiles:";
 constexpr std::u16string_view kContinuation = u"%%+";
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
 
 struct LineEnd {
     std::size_t offset; // of its first character

@@ -11,7 +11,8 @@ namespace marovan {
 class Failure : public std::runtime_error {
 public:
     explicit Failure(std::u16string message)
-        : std::runtime_error("Marovan failure"), message_(std::move(message)) {}
+        : std::runtime_error("Marovan failure")
+        , message_(std::move(message)) {}
     const std::u16string& Message() const noexcept { return message_; }
 
 private:

@@ -1,26 +1,295 @@
 #include "main/TF_main.h"
 
+#include "inf/TF_inf.h"
+#include "main/Arguments.h"
+#include "main/Failure.h"
+#include "opt/TF_opt.h"
 #include "platform/Dpi.h"
 #include "platform/MessageBoxes.h"
+#include "platform/WinText.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
+
+#include <vssym32.h>
+#include <windowsx.h>
+
+#include <algorithm>
 
 namespace marovan {
 
+using win::Scale;
+using win::View;
+
 namespace {
+
 constexpr wchar_t kClassName[] = L"TF_main";
+
+// Layout at 96 DPI.
+constexpr int kClientWidth96 = 434;
+constexpr int kClientHeight96 = 466;
+constexpr int kPanel1Height96 = 193;
+constexpr int kPanel2Height96 = 20;
+constexpr int kTabHeight96 = 20;
+constexpr int kRowHeight96 = 20;
+constexpr std::array<int, kColumnCount> kColumnWidths96 = {30, 35, 150, 500};
+
+// Outer window sizes of the details toggle: fixed pixels, never scaled.
+constexpr int kCollapsedHeight = 230;
+constexpr int kExpandedHeight = 450;
+constexpr int kCollapsedWidth = 450;
+
+constexpr COLORREF kPanelColour = RGB(0x3C, 0x3C, 0x3C);
+constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kMissingColour = RGB(0xFF, 0x00, 0x00); // red
+constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
+
+// Pending events are handled at least this often during the conversion.
+constexpr ULONGLONG kPumpInterval = 10;
+
+struct SpeedButton {
+    int id;
+    const wchar_t* caption;
+    int iconId;
+    RECT bounds96; // left, top, width, height
+};
+
+constexpr std::array<SpeedButton, 5> kSpeedButtons = {{
+    {IDC_COLLECT, L"画像収集", IDI_BUTTON_COLLECT, {10, 50, 289, 60}},
+    {IDC_OPTION, L"Option", IDI_BUTTON_OPTION, {298, 50, 127, 60}},
+    {IDC_DETAILS, L"詳細表示", IDI_BUTTON_DETAILS, {10, 109, 145, 60}},
+    {IDC_CLEAR_DETAILS, L"詳細クリア", IDI_BUTTON_CLEAR, {154, 109, 145, 60}},
+    {IDC_INFO, L"Info", IDI_BUTTON_INFO, {298, 109, 127, 60}},
+}};
+
+constexpr wchar_t kDocumentTabCaption[] = L"Illustrator File";
+constexpr wchar_t kResultTabCaption[] = L"抽出結果";
+constexpr wchar_t kTitle[] = L"Marovan";
+constexpr wchar_t kDebugTitle[] = L"Debug Mode";
+
+HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int id, HWND parent,
+                 DWORD exStyle = 0) {
+    HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                                   0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    if (!child)
+        throw Failure(win::U16(win::SystemMessage(::GetLastError())));
+    return child;
 }
+
+void Place(HWND window, int x, int y, int width, int height) {
+    ::SetWindowPos(window, nullptr, x, y, std::max(width, 0), std::max(height, 0),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void InsertTab(HWND tabs, int index, const wchar_t* caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption);
+    TabCtrl_InsertItem(tabs, index, &item);
+}
+
+} // namespace
 
 TF_main::TF_main() {
-    RegisterWindowClass(kClassName, nullptr, nullptr, nullptr);
-    Create(kClassName, win::kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0,
-           CW_USEDEFAULT, CW_USEDEFAULT, 450, 230, nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    RegisterWindowClass(
+        kClassName, nullptr,
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAROVAN), IMAGE_ICON, 0, 0,
+                                        LR_DEFAULTSIZE | LR_SHARED)),
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAROVAN), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    POINT origin{0, 0};
+    dpi_ = win::DpiAt(origin);
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    const RECT frame =
+        win::WindowRectForClient(Scaled(kClientWidth96), Scaled(kClientHeight96), style, 0, dpi_);
+    Create(kClassName, win::kApplicationTitle, style, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+           frame.right - frame.left, frame.bottom - frame.top, nullptr);
+    dpi_ = win::DpiOf(hwnd());
+    system_.SetOwner(hwnd());
+    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
+    whiteBrush_.reset(::CreateSolidBrush(kWhite));
+    CreateFonts();
+    CreateControls();
+    ApplyFonts();
+    LayOut();
+    win::Guarded(hwnd(), [this] { FormCreate(); });
 }
 
-TF_main::~TF_main() = default;
+TF_main::~TF_main() {
+    if (headerTheme_)
+        ::CloseThemeData(headerTheme_);
+}
 
-void TF_main::Show(int showCommand) { ::ShowWindow(hwnd(), showCommand); }
+int TF_main::Scaled(int value96) const {
+    return Scale(value96, dpi_);
+}
+
+void TF_main::CreateFonts() {
+    windowFont_.reset(win::CreateScaledFont({L"Arial", 12}, dpi_));
+    titleFont_.reset(win::CreateScaledFont({L"Impact", 29, true, true}, dpi_));
+    buttonFont_.reset(win::CreateScaledFont({L"メイリオ", 15}, dpi_));
+    lineFont_.reset(win::CreateScaledFont({L"ＭＳ Ｐゴシック", 11}, dpi_));
+    memoFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
+    gridFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
+    gridBoldFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13, true}, dpi_));
+}
+
+void TF_main::CreateControls() {
+    HWND window = hwnd();
+    label2_ = CreateChild(WC_STATICW, kTitle, SS_CENTER | SS_NOPREFIX, IDC_TITLE, window);
+    for (std::size_t i = 0; i < kSpeedButtons.size(); ++i) {
+        const SpeedButton& b = kSpeedButtons[i];
+        speedButtons_[i] = CreateChild(WC_BUTTONW, b.caption, BS_PUSHBUTTON, b.id, window);
+        ::SetWindowSubclass(speedButtons_[i], &TF_main::SpeedButtonProc, 0,
+                            reinterpret_cast<DWORD_PTR>(this));
+    }
+    progressBar1_ =
+        CreateChild(PROGRESS_CLASSW, L"", PBS_SMOOTH | WS_CLIPSIBLINGS, IDC_PROGRESS, window);
+    ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, 1000);
+    ::SendMessageW(progressBar1_, PBM_SETSTEP, 1, 0);
+    label1_ = CreateChild(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, IDC_STATUS, window);
+
+    pageControl1_ = CreateChild(WC_TABCONTROLW, L"",
+                                TCS_BOTTOM | TCS_MULTILINE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER,
+                                IDC_PAGES, window);
+    InsertTab(pageControl1_, 0, kResultTabCaption);
+
+    memo1_ = CreateChild(WC_EDITW, L"",
+                         ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
+                             WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                         IDC_DOCUMENT_TEXT, window, WS_EX_CLIENTEDGE);
+    ::ShowWindow(memo1_, SW_HIDE);
+    ::SendMessageW(memo1_, EM_SETLIMITTEXT, 0, 0);
+    panel2_ = CreateChild(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION,
+                          window);
+    stringGrid1_ = CreateChild(WC_LISTVIEWW, L"",
+                               LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA |
+                                   LVS_NOSORTHEADER | WS_TABSTOP,
+                               IDC_LINK_TABLE, window, WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(stringGrid1_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                        LVS_EX_DOUBLEBUFFER);
+    for (int column = 0; column < kColumnCount; ++column) {
+        LVCOLUMNW c{};
+        c.mask = LVCF_WIDTH | LVCF_TEXT;
+        c.cx = Scaled(kColumnWidths96[column]);
+        c.pszText = const_cast<wchar_t*>(L"");
+        ListView_InsertColumn(stringGrid1_, column, &c);
+    }
+    ::SetWindowSubclass(stringGrid1_, &TF_main::LinkTableProc, 0,
+                        reinterpret_cast<DWORD_PTR>(this));
+    headerTheme_ = ::OpenThemeData(stringGrid1_, L"HEADER");
+    SyncLinkTableRows();
+}
+
+void TF_main::ApplyFonts() {
+    const auto setFont = [](HWND control, const win::UniqueFont& font) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    };
+    setFont(label2_, titleFont_);
+    setFont(label1_, lineFont_);
+    setFont(panel2_, lineFont_);
+    setFont(pageControl1_, windowFont_);
+    setFont(memo1_, memoFont_);
+    setFont(stringGrid1_, gridFont_);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const int iconSize = Scaled(32);
+    for (std::size_t i = 0; i < kSpeedButtons.size(); ++i) {
+        setFont(speedButtons_[i], buttonFont_);
+        buttonIcons_[i].reset(
+            static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kSpeedButtons[i].iconId),
+                                            IMAGE_ICON, iconSize, iconSize, 0)));
+        ::SendMessageW(speedButtons_[i], BM_SETIMAGE, IMAGE_ICON,
+                       reinterpret_cast<LPARAM>(buttonIcons_[i].get()));
+    }
+    // Rows are as high as the small image list, whatever the font.
+    rowHeight_.reset(ImageList_Create(1, Scaled(kRowHeight96), ILC_COLOR32, 0, 0));
+    ListView_SetImageList(stringGrid1_, rowHeight_.get(), LVSIL_SMALL);
+    TabCtrl_SetItemSize(pageControl1_, Scaled(100), Scaled(kTabHeight96));
+}
+
+void TF_main::LayOut() {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    Place(label2_, Scaled(0), Scaled(5), Scaled(430), Scaled(45));
+    for (std::size_t i = 0; i < kSpeedButtons.size(); ++i) {
+        const RECT& b = kSpeedButtons[i].bounds96;
+        Place(speedButtons_[i], Scaled(b.left), Scaled(b.top), Scaled(b.right), Scaled(b.bottom));
+    }
+    Place(progressBar1_, Scaled(10), Scaled(180), Scaled(415), Scaled(10));
+    SizeStatusToText();
+
+    const int pagesTop = Scaled(kPanel1Height96);
+    Place(pageControl1_, 0, pagesTop, client.right, client.bottom - pagesTop);
+    RECT page{0, 0, client.right, client.bottom - pagesTop};
+    TabCtrl_AdjustRect(pageControl1_, FALSE, &page);
+    ::OffsetRect(&page, 0, pagesTop);
+    const int pageWidth = page.right - page.left;
+    const int pageHeight = page.bottom - page.top;
+    Place(memo1_, page.left, page.top, pageWidth, pageHeight);
+    const int destinationHeight = Scaled(kPanel2Height96);
+    Place(panel2_, page.left, page.top, pageWidth, destinationHeight);
+    Place(stringGrid1_, page.left, page.top + destinationHeight, pageWidth,
+          pageHeight - destinationHeight);
+}
+
+void TF_main::SizeStatusToText() {
+    const std::wstring text = WindowText(label1_);
+    win::WindowDc dc(label1_);
+    win::SelectedObject font(dc.get(), lineFont_.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.get(), &metrics);
+    Place(label1_, Scaled(16), Scaled(170), size.cx, metrics.tmHeight);
+}
+
+void TF_main::FormCreate() {
+    RECT own{};
+    ::GetWindowRect(hwnd(), &own);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, kCollapsedHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    links_.WriteHeader();
+    SyncLinkTableRows();
+    settings::EnsureExists();
+    PerformStartupRuns();
+}
+
+void TF_main::PerformStartupRuns() {
+    const int runs = CountArguments(View(std::wstring_view(::GetCommandLineW())));
+    for (int i = 0; i < runs; ++i) {
+        // A failure ends the start-up runs; the caller reports it.
+        CollectionRun(*this, system_);
+    }
+    // The window shows what the last run left, with an empty progress bar.
+    ::SendMessageW(progressBar1_, PBM_SETPOS, 0, 0);
+}
+
+void TF_main::Show(int showCommand) {
+    RECT own{};
+    ::GetWindowRect(hwnd(), &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int x = std::max(left, left + (::GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2);
+    const int y = std::max(top, top + (::GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2);
+    ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(hwnd(), showCommand);
+    ::UpdateWindow(hwnd());
+}
 
 int TF_main::RunMessageLoop() {
-    MSG message;
+    MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
@@ -28,15 +297,504 @@ int TF_main::RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-void TF_main::FormCreate() {}
+// --- Messages -------------------------------------------------------------
 
 LRESULT TF_main::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_SIZE:
+        LayOut();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_THEMECHANGED:
+        if (headerTheme_)
+            ::CloseThemeData(std::exchange(headerTheme_, nullptr));
+        headerTheme_ = ::OpenThemeData(stringGrid1_, L"HEADER");
+        return Default(message, wParam, lParam);
+    case WM_CLOSE:
+        OnClose();
+        return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     }
     return Default(message, wParam, lParam);
+}
+
+void TF_main::OnCommand(int id) {
+    switch (id) {
+    case IDC_COLLECT:
+        SpeedButton1Click();
+        break;
+    case IDC_CLEAR_DETAILS:
+        SpeedButton2Click();
+        break;
+    case IDC_DETAILS:
+        SpeedButton4Click();
+        break;
+    case IDC_OPTION:
+        SpeedButton5Click();
+        break;
+    case IDC_INFO:
+        SpeedButton6Click();
+        break;
+    }
+}
+
+void TF_main::OnPaint() {
+    win::PaintDc paint(hwnd());
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    RECT panel = client;
+    panel.bottom = std::min<LONG>(client.bottom, Scaled(kPanel1Height96));
+    ::FillRect(paint.get(), &panel, panelBrush_.get());
+    RECT rest = client;
+    rest.top = panel.bottom;
+    if (rest.top < rest.bottom) {
+        ::SetBkColor(paint.get(), kSilver);
+        ::ExtTextOutW(paint.get(), 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
+    }
+}
+
+LRESULT TF_main::OnCtlColorStatic(HDC dc, HWND) {
+    // The title, the status line and the destination line: white on dark grey.
+    ::SetTextColor(dc, kWhite);
+    ::SetBkColor(dc, kPanelColour);
+    return reinterpret_cast<LRESULT>(panelBrush_.get());
+}
+
+void TF_main::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // New fonts first, then the controls take them, then the old ones go.
+    win::UniqueFont oldFonts[] = {std::move(windowFont_),  std::move(titleFont_),
+                                  std::move(buttonFont_),  std::move(lineFont_),
+                                  std::move(memoFont_),    std::move(gridFont_),
+                                  std::move(gridBoldFont_)};
+    CreateFonts();
+    ApplyFonts();
+    for (int column = 0; column < kColumnCount; ++column)
+        ListView_SetColumnWidth(stringGrid1_, column, Scaled(kColumnWidths96[column]));
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void TF_main::OnClose() {
+    // A close during a run's conversion is honoured when the run has ended.
+    if (running_) {
+        closeRequested_ = true;
+        return;
+    }
+    ::DestroyWindow(hwnd());
+}
+
+// --- The buttons ----------------------------------------------------------
+
+void TF_main::SpeedButton1Click() {
+    if (running_)
+        return;
+    running_ = true;
+    struct RunEnds {
+        TF_main& window;
+        ~RunEnds() {
+            window.running_ = false;
+            if (window.closeRequested_)
+                ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+        }
+    } runEnds{*this};
+    CollectionRun(*this, system_);
+}
+
+void TF_main::SpeedButton2Click() {
+    if (running_)
+        return;
+    ClearDetails();
+}
+
+void TF_main::SpeedButton4Click() {
+    RECT own{};
+    ::GetWindowRect(hwnd(), &own);
+    const int height = own.bottom - own.top;
+    HWND toggle = ::GetDlgItem(hwnd(), IDC_DETAILS);
+    if (height > kCollapsedHeight) {
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, kCollapsedWidth, kCollapsedHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowTextW(toggle, L"詳細表示");
+    } else {
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, kExpandedHeight,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowTextW(toggle, L"隠す");
+    }
+}
+
+void TF_main::SpeedButton5Click() {
+    if (running_)
+        return;
+    TF_opt F_opt;
+    F_opt.ShowModal(hwnd());
+}
+
+void TF_main::SpeedButton6Click() {
+    if (running_)
+        return;
+    TF_inf F_inf([this] { ToggleDebugMode(); });
+    F_inf.ShowModal(hwnd());
+}
+
+void TF_main::ToggleDebugMode() {
+    if (WindowText(label2_) == kTitle) {
+        debugMode_ = true;
+        const int selected = TabCtrl_GetCurSel(pageControl1_);
+        InsertTab(pageControl1_, 0, kDocumentTabCaption);
+        TabCtrl_SetCurSel(pageControl1_, selected + 1);
+        ::SetWindowTextW(label2_, kDebugTitle);
+        FillDocumentView();
+    } else {
+        debugMode_ = false;
+        const bool documentShown = IsDocumentPageShown();
+        TabCtrl_DeleteItem(pageControl1_, 0);
+        if (documentShown || TabCtrl_GetCurSel(pageControl1_) < 0)
+            TabCtrl_SetCurSel(pageControl1_, 0);
+        ::SetWindowTextW(label2_, kTitle);
+    }
+    LayOut();
+    OnPageChanged();
+}
+
+bool TF_main::IsDocumentPageShown() const {
+    return debugMode_ && TabCtrl_GetCurSel(pageControl1_) == 0;
+}
+
+void TF_main::OnPageChanged() {
+    const bool document = IsDocumentPageShown();
+    ::ShowWindow(memo1_, document ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(panel2_, document ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(stringGrid1_, document ? SW_HIDE : SW_SHOW);
+}
+
+// The debug view costs a lot for big documents (an edit control takes
+// seconds for millions of characters), so it is filled only while its tab is
+// there to be read.
+void TF_main::FillDocumentView() {
+    if (!debugMode_) {
+        documentViewStale_ = true;
+        return;
+    }
+    ::SetWindowTextW(memo1_, reinterpret_cast<const wchar_t*>(documentText_.c_str()));
+    documentViewStale_ = false;
+}
+
+// --- What a run sees ------------------------------------------------------
+
+void TF_main::RepaintNow() {
+    ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TF_main::ClearDetails() {
+    documentText_.clear();
+    documentText_.shrink_to_fit();
+    ::SetWindowTextW(memo1_, L"");
+    links_.Clear();
+    SyncLinkTableRows();
+    ::SetWindowTextW(panel2_, L"");
+    ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, 1000);
+    ::SendMessageW(progressBar1_, PBM_SETPOS, 0, 0);
+    ::SendMessageW(progressBar1_, PBM_SETSTEP, 1, 0);
+    ::SetWindowTextW(label1_, L"");
+    SizeStatusToText();
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void TF_main::SetStatus(std::u16string_view text) {
+    ::SetWindowTextW(label1_, win::Wide(text).c_str());
+    SizeStatusToText();
+    // The panel behind a shorter text must be repainted too.
+    RECT status{Scaled(16), Scaled(170), Scaled(434), Scaled(180)};
+    ::InvalidateRect(hwnd(), &status, FALSE);
+    RepaintNow();
+}
+
+void TF_main::StepProgress() {
+    ::SendMessageW(progressBar1_, PBM_STEPIT, 0, 0);
+    ::UpdateWindow(progressBar1_);
+}
+
+void TF_main::SetProgressMax(int maximum) {
+    ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, maximum);
+}
+
+void TF_main::SetDestinationLine(std::u16string_view text) {
+    ::SetWindowTextW(panel2_, win::Wide(text).c_str());
+}
+
+void TF_main::BeginDocumentText() {
+    ::SetWindowTextW(memo1_, L"");
+    ::UpdateWindow(memo1_);
+    ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TF_main::SetDocumentText(std::u16string text) {
+    documentText_ = std::move(text);
+    FillDocumentView();
+}
+
+void TF_main::ResumeDocumentRedraw() {
+    ::SendMessageW(memo1_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(memo1_, nullptr, TRUE);
+}
+
+void TF_main::AddLink(std::u16string_view path, std::u16string_view fileName) {
+    links_.AddLink(path, fileName);
+    SyncLinkTableRows();
+    RepaintNow();
+}
+
+void TF_main::SetMark(int row, std::u16string_view mark) {
+    links_.SetCell(kResult, row, mark);
+    ListView_RedrawItems(stringGrid1_, row - 1, row - 1);
+}
+
+int TF_main::TextWidth(std::u16string_view text) {
+    win::WindowDc dc(stringGrid1_);
+    win::SelectedObject font(dc.get(), gridFont_.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), View(text).data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+int TF_main::ScaledWidth(int width96) {
+    return Scaled(width96);
+}
+
+void TF_main::SetColumnWidth(int column, int width) {
+    ListView_SetColumnWidth(stringGrid1_, column, width);
+}
+
+void TF_main::KeepResponsive() {
+    const ULONGLONG now = ::GetTickCount64();
+    if (now - lastPump_ < kPumpInterval)
+        return;
+    lastPump_ = now;
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
+    win::ShowMessageBox(hwnd(), kind, text);
+}
+
+// The list view holds no text of its own: rows come from the link table.
+// Item i is table row i + 1; the header control is row 0.
+void TF_main::SyncLinkTableRows() {
+    for (int column = 1; column < kColumnCount; ++column) {
+        const std::wstring title(View(links_.Cell(column, 0)));
+        LVCOLUMNW c{};
+        c.mask = LVCF_TEXT;
+        c.pszText = const_cast<wchar_t*>(title.c_str());
+        ListView_SetColumn(stringGrid1_, column, &c);
+    }
+    ListView_SetItemCountEx(stringGrid1_, links_.RowCount() - 1, LVSICF_NOSCROLL);
+    ::InvalidateRect(stringGrid1_, nullptr, FALSE);
+}
+
+// --- The link table -------------------------------------------------------
+
+LRESULT TF_main::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE) {
+        OnPageChanged();
+        return 0;
+    }
+    if (header.hwndFrom != stringGrid1_)
+        return 0;
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        OnLinkTableDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    case NM_CUSTOMDRAW:
+        return OnLinkTableCustomDraw(
+            *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    }
+    return 0;
+}
+
+void TF_main::OnLinkTableDispInfo(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    const int row = item.iItem + 1;
+    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= links_.RowCount() || item.iSubItem < 0 ||
+        item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
+        return;
+    const std::wstring_view text = View(links_.Cell(item.iSubItem, row));
+    const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
+    std::copy_n(text.data(), length, item.pszText);
+    item.pszText[length] = L'\0';
+}
+
+LRESULT TF_main::OnLinkTableCustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+        const int column = draw.iSubItem;
+        if (column != kRowNumber && column != kResult)
+            return CDRF_DODEFAULT;
+        RECT cell{};
+        ListView_GetSubItemRect(stringGrid1_, item, column, LVIR_BOUNDS, &cell);
+        if (column == kRowNumber) {
+            cell.right = cell.left + ListView_GetColumnWidth(stringGrid1_, kRowNumber);
+            DrawRowNumberCell(draw.nmcd.hdc, item + 1, cell);
+        } else {
+            StringGrid1DrawCell(draw.nmcd.hdc, column, item + 1, cell);
+        }
+        return CDRF_SKIPDEFAULT;
+    }
+    }
+    return CDRF_DODEFAULT;
+}
+
+// Row numbers stand in a fixed column drawn like the column headers: themed
+// and hot-tracked with visual styles, raised button-shadow cells without.
+void TF_main::DrawRowNumberCell(HDC dc, int row, RECT cell) {
+    cell.bottom -= 1; // keep the grid line
+    if (headerTheme_) {
+        const int state = row == hotRowNumberCell_ ? HIS_HOT : HIS_NORMAL;
+        ::DrawThemeBackground(headerTheme_, dc, HP_HEADERITEM, state, &cell, nullptr);
+    } else {
+        ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_BTNSHADOW));
+        ::DrawEdge(dc, &cell, BDR_RAISEDINNER, BF_RECT);
+    }
+    const std::wstring text(View(links_.Cell(kRowNumber, row)));
+    win::SelectedObject font(dc, gridFont_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT textArea = cell;
+    ::InflateRect(&textArea, -Scaled(2), 0);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+// The Result column: bold marks centred on white, red for a missing image and
+// blue for everything else. With visual styles a 4-pixel strip on the left
+// keeps the row's own background.
+void TF_main::StringGrid1DrawCell(HDC dc, int column, int row, RECT cell) {
+    if (row == 0 || column != kResult)
+        return;
+    cell.bottom -= 1;
+    if (headerTheme_) {
+        const bool selected =
+            ListView_GetItemState(stringGrid1_, row - 1, LVIS_SELECTED) & LVIS_SELECTED;
+        RECT strip = cell;
+        strip.right = strip.left + Scaled(4);
+        ::FillRect(dc, &strip,
+                   ::GetSysColorBrush(selected && ::GetFocus() == stringGrid1_ ? COLOR_HIGHLIGHT
+                                                                               : COLOR_WINDOW));
+        cell.left = strip.right;
+    }
+    ::FillRect(dc, &cell, whiteBrush_.get());
+    const std::u16string& text = links_.Cell(kResult, row);
+    win::SelectedObject font(dc, gridBoldFont_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, text == kMarkMissing ? kMissingColour : kFoundColour);
+    ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &cell,
+                DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+}
+
+void TF_main::SetHotRowNumberCell(int row) {
+    if (row == hotRowNumberCell_)
+        return;
+    const int previous = std::exchange(hotRowNumberCell_, row);
+    for (int changed : {previous, row})
+        if (changed > 0)
+            ListView_RedrawItems(stringGrid1_, changed - 1, changed - 1);
+}
+
+LRESULT CALLBACK TF_main::LinkTableProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<TF_main*>(data);
+    if (message == WM_MOUSEMOVE) {
+        LVHITTESTINFO hit{};
+        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const int item = ListView_SubItemHitTest(window, &hit);
+        self->SetHotRowNumberCell(item >= 0 && hit.iSubItem == kRowNumber ? item + 1 : -1);
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof(track);
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = window;
+        ::TrackMouseEvent(&track);
+    } else if (message == WM_MOUSELEAVE) {
+        self->SetHotRowNumberCell(-1);
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &TF_main::LinkTableProc, 0);
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The speed buttons are pressed with the mouse only and never take the
+// focus: the press is tracked here instead of by the button, which would
+// focus itself.
+LRESULT CALLBACK TF_main::SpeedButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR) {
+    const auto inside = [&] {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        return ::PtInRect(&client, point) != FALSE;
+    };
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        ::SetCapture(window);
+        ::SendMessageW(window, BM_SETSTATE, TRUE, 0);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (::GetCapture() == window)
+            ::SendMessageW(window, BM_SETSTATE, inside(), 0);
+        break;
+    case WM_LBUTTONUP:
+        if (::GetCapture() == window) {
+            ::ReleaseCapture();
+            ::SendMessageW(window, BM_SETSTATE, FALSE, 0);
+            if (inside())
+                ::SendMessageW(::GetParent(window), WM_COMMAND,
+                               MAKEWPARAM(::GetDlgCtrlID(window), BN_CLICKED),
+                               reinterpret_cast<LPARAM>(window));
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        ::SendMessageW(window, BM_SETSTATE, FALSE, 0);
+        break;
+    case WM_SETFOCUS:
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(window, &TF_main::SpeedButtonProc, 0);
+        break;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 } // namespace marovan

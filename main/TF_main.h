@@ -1,30 +1,126 @@
 #pragma once
 // The main window: title, the five buttons, the status line and progress bar,
-// and below them the details (the destination line and the link table, and
-// in debug mode the document text).
+// and below them the details: the destination line and the link table, and in
+// debug mode the document text.
 
 #include "main/CollectionRun.h"
 #include "main/LinkTable.h"
+#include "main/WindowsRunSystem.h"
 #include "platform/Handles.h"
 #include "platform/Window.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <array>
+#include <string>
+
 namespace marovan {
 
-class TF_main : public win::Window {
+class TF_main : public win::Window, private RunView {
 public:
     TF_main();
     ~TF_main() override;
 
+    // The first show: centred on the whole desktop.
     void Show(int showCommand);
     int RunMessageLoop();
+
+    // The hidden switch of the About dialog: shows or hides the document text
+    // tab and switches the title between "Marovan" and "Debug Mode".
+    void ToggleDebugMode();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Creation and layout.
+    void CreateControls();
+    void CreateFonts();
+    void ApplyFonts();
+    void LayOut();
     void FormCreate();
+    void PerformStartupRuns();
+
+    // Handlers.
+    void SpeedButton1Click(); // collect images
+    void SpeedButton2Click(); // clear details
+    void SpeedButton4Click(); // details toggle
+    void SpeedButton5Click(); // Option
+    void SpeedButton6Click(); // Info
+    void OnCommand(int id);
+    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnLinkTableCustomDraw(NMLVCUSTOMDRAW& draw);
+    void OnLinkTableDispInfo(NMLVDISPINFOW& info);
+    LRESULT OnCtlColorStatic(HDC dc, HWND control);
+    void OnPaint();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnClose();
+    void OnPageChanged();
+
+    // Cell painting of the link table.
+    void DrawRowNumberCell(HDC dc, int row, RECT cell);
+    void StringGrid1DrawCell(HDC dc, int column, int row, RECT cell);
+    void SetHotRowNumberCell(int row);
+    static LRESULT CALLBACK LinkTableProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK SpeedButtonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    // RunView.
+    void ClearDetails() override;
+    void SetStatus(std::u16string_view text) override;
+    void StepProgress() override;
+    void SetProgressMax(int maximum) override;
+    void SetDestinationLine(std::u16string_view text) override;
+    void BeginDocumentText() override;
+    void SetDocumentText(std::u16string text) override;
+    const std::u16string& DocumentText() const override { return documentText_; }
+    void ResumeDocumentRedraw() override;
+    const LinkTable& Links() const override { return links_; }
+    void AddLink(std::u16string_view path, std::u16string_view fileName) override;
+    void SetMark(int row, std::u16string_view mark) override;
+    int TextWidth(std::u16string_view text) override;
+    int ScaledWidth(int width96) override;
+    void SetColumnWidth(int column, int width) override;
+    void KeepResponsive() override;
+    void ShowMessage(MessageKind kind, std::u16string_view text) override;
+
+    void RepaintNow();
+    void FillDocumentView();
+    void SizeStatusToText();
+    void SyncLinkTableRows();
+    bool IsDocumentPageShown() const;
+    int Scaled(int value96) const;
+
+    int dpi_ = 96;
+
+    HWND label2_ = nullptr; // title
+    HWND label1_ = nullptr; // status line
+    std::array<HWND, 5> speedButtons_{};
+    HWND progressBar1_ = nullptr;
+    HWND pageControl1_ = nullptr;
+    HWND memo1_ = nullptr;       // document text
+    HWND panel2_ = nullptr;      // destination line
+    HWND stringGrid1_ = nullptr; // link table
+
+    win::UniqueFont windowFont_, titleFont_, buttonFont_, lineFont_, memoFont_, gridFont_,
+        gridBoldFont_;
+    win::UniqueBrush panelBrush_, whiteBrush_;
+    win::UniqueImageList rowHeight_;
+    std::array<win::UniqueIcon, 5> buttonIcons_;
+    HTHEME headerTheme_ = nullptr;
+
+    LinkTable links_;
+    std::u16string documentText_;
+    bool documentViewStale_ = false;
+    bool debugMode_ = false;
+    int hotRowNumberCell_ = -1;
+
+    WindowsRunSystem system_;
+    bool running_ = false;
+    bool closeRequested_ = false;
+    ULONGLONG lastPump_ = 0;
 };
 
 } // namespace marovan

@@ -6,14 +6,13 @@ namespace marovan::win {
 
 namespace {
 
-template <typename Function>
-Function Lookup(const wchar_t* module, const char* name) noexcept {
+template <typename Function> Function Lookup(const wchar_t* module, const char* name) noexcept {
     HMODULE handle = ::GetModuleHandleW(module);
     if (!handle)
         handle = ::LoadLibraryExW(module, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return handle ? reinterpret_cast<Function>(
-                        reinterpret_cast<void*>(::GetProcAddress(handle, name)))
-                  : nullptr;
+    return handle
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(handle, name)))
+               : nullptr;
 }
 
 using SetContextFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
@@ -33,8 +32,8 @@ int MonitorDpi(HMONITOR monitor) noexcept {
     static const auto getDpiForMonitor =
         Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
-    if (getDpiForMonitor && monitor && SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) &&
-        y > 0)
+    if (getDpiForMonitor && monitor &&
+        SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) && y > 0)
         return static_cast<int>(y);
     return SystemDpi();
 }
@@ -49,8 +48,7 @@ void EnableDpiAwareness() noexcept {
             return;
     }
     using SetAwarenessFn = HRESULT(WINAPI*)(PROCESS_DPI_AWARENESS);
-    if (const auto setAwareness =
-            Lookup<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
+    if (const auto setAwareness = Lookup<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(PROCESS_PER_MONITOR_DPI_AWARE)))
             return;
     }
@@ -58,8 +56,7 @@ void EnableDpiAwareness() noexcept {
 }
 
 int DpiOf(HWND window) noexcept {
-    static const auto getDpiForWindow =
-        Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow && window) {
         if (const UINT dpi = getDpiForWindow(window))
             return static_cast<int>(dpi);

@@ -9,7 +9,9 @@ namespace marovan::win {
 
 constexpr int kDefaultDpi = 96;
 
-inline int Scale(int value96, int dpi) noexcept { return ::MulDiv(value96, dpi, kDefaultDpi); }
+inline int Scale(int value96, int dpi) noexcept {
+    return ::MulDiv(value96, dpi, kDefaultDpi);
+}
 
 // Declares per-monitor awareness (v2 when the system has it).
 void EnableDpiAwareness() noexcept;

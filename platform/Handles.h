@@ -14,23 +14,23 @@ namespace marovan::win {
 
 // Invalid() gives the value that owns nothing (null for most handles,
 // INVALID_HANDLE_VALUE for files).
-template <typename T>
-struct NullIsInvalid {
+template <typename T> struct NullIsInvalid {
     static T Invalid() noexcept { return T{}; }
 };
 struct FileHandleTraits {
     static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
 };
 
-template <typename T, auto Close, typename Traits = NullIsInvalid<T>>
-class Unique {
+template <typename T, auto Close, typename Traits = NullIsInvalid<T>> class Unique {
     static T Invalid() noexcept { return Traits::Invalid(); }
 
 public:
     Unique() noexcept = default;
-    explicit Unique(T value) noexcept : value_(value) {}
+    explicit Unique(T value) noexcept
+        : value_(value) {}
     ~Unique() { reset(); }
-    Unique(Unique&& other) noexcept : value_(other.release()) {}
+    Unique(Unique&& other) noexcept
+        : value_(other.release()) {}
     Unique& operator=(Unique&& other) noexcept {
         if (this != &other)
             reset(other.release());
@@ -53,15 +53,33 @@ private:
     T value_ = Invalid();
 };
 
-inline void CloseHandleValue(HANDLE h) noexcept { ::CloseHandle(h); }
-inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
-inline void DestroyIconValue(HICON h) noexcept { ::DestroyIcon(h); }
-inline void DestroyWindowValue(HWND h) noexcept { ::DestroyWindow(h); }
-inline void CloseKey(HKEY h) noexcept { ::RegCloseKey(h); }
-inline void FreePidl(PIDLIST_ABSOLUTE p) noexcept { ::CoTaskMemFree(p); }
-inline void DeleteDc(HDC h) noexcept { ::DeleteDC(h); }
-inline void UnhookHook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
-inline void DestroyImageList(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
+inline void CloseHandleValue(HANDLE h) noexcept {
+    ::CloseHandle(h);
+}
+inline void DeleteGdiObject(HGDIOBJ h) noexcept {
+    ::DeleteObject(h);
+}
+inline void DestroyIconValue(HICON h) noexcept {
+    ::DestroyIcon(h);
+}
+inline void DestroyWindowValue(HWND h) noexcept {
+    ::DestroyWindow(h);
+}
+inline void CloseKey(HKEY h) noexcept {
+    ::RegCloseKey(h);
+}
+inline void FreePidl(PIDLIST_ABSOLUTE p) noexcept {
+    ::CoTaskMemFree(p);
+}
+inline void DeleteDc(HDC h) noexcept {
+    ::DeleteDC(h);
+}
+inline void UnhookHook(HHOOK h) noexcept {
+    ::UnhookWindowsHookEx(h);
+}
+inline void DestroyImageList(HIMAGELIST h) noexcept {
+    ::ImageList_Destroy(h);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -79,7 +97,9 @@ using UniqueImageList = Unique<HIMAGELIST, DestroyImageList>;
 // A window's device context from GetDC, released to that window.
 class WindowDc {
 public:
-    explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    explicit WindowDc(HWND window) noexcept
+        : window_(window)
+        , dc_(::GetDC(window)) {}
     ~WindowDc() {
         if (dc_)
             ::ReleaseDC(window_, dc_);
@@ -96,7 +116,10 @@ private:
 // BeginPaint/EndPaint.
 class PaintDc {
 public:
-    explicit PaintDc(HWND window) noexcept : window_(window) { ::BeginPaint(window_, &ps_); }
+    explicit PaintDc(HWND window) noexcept
+        : window_(window) {
+        ::BeginPaint(window_, &ps_);
+    }
     ~PaintDc() { ::EndPaint(window_, &ps_); }
     PaintDc(const PaintDc&) = delete;
     PaintDc& operator=(const PaintDc&) = delete;
@@ -111,7 +134,9 @@ private:
 // Selects an object into a DC and puts the previous one back.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc)
+        , previous_(::SelectObject(dc, object)) {}
     ~SelectedObject() { ::SelectObject(dc_, previous_); }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
@@ -122,12 +147,12 @@ private:
 };
 
 // A COM interface pointer, released once.
-template <typename T>
-class ComPtr {
+template <typename T> class ComPtr {
 public:
     ComPtr() noexcept = default;
     ~ComPtr() { reset(); }
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr(ComPtr&& other) noexcept
+        : p_(std::exchange(other.p_, nullptr)) {}
     ComPtr& operator=(ComPtr&& other) noexcept {
         if (this != &other) {
             reset();
@@ -159,8 +184,8 @@ private:
 class ComApartment {
 public:
     ComApartment() noexcept
-        : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                               COINIT_DISABLE_OLE1DDE))) {}
+        : initialized_(SUCCEEDED(
+              ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
     ~ComApartment() {
         if (initialized_)
             ::CoUninitialize();

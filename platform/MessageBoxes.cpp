@@ -21,8 +21,8 @@ LRESULT CALLBACK CentreBoxHook(int code, WPARAM wParam, LPARAM lParam) {
         const HWND box = reinterpret_cast<HWND>(wParam);
         MONITORINFO monitor{};
         monitor.cbSize = sizeof(monitor);
-        const HMONITOR nearest = ::MonitorFromWindow(centreOwner ? centreOwner : box,
-                                                     MONITOR_DEFAULTTOPRIMARY);
+        const HMONITOR nearest =
+            ::MonitorFromWindow(centreOwner ? centreOwner : box, MONITOR_DEFAULTTOPRIMARY);
         if (::GetMonitorInfoW(nearest, &monitor))
             CentreOn(box, monitor.rcWork);
         const HHOOK hook = std::exchange(centreHook, nullptr);

@@ -22,9 +22,9 @@ int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data
         ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                        reinterpret_cast<LPARAM>(state->initialFolder.c_str()));
     MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-    HMONITOR nearest = ::MonitorFromWindow(state->owner ? state->owner : dialog,
-                                           MONITOR_DEFAULTTOPRIMARY);
+    monitor.cbSize = sizeof(monitor);
+    HMONITOR nearest =
+        ::MonitorFromWindow(state->owner ? state->owner : dialog, MONITOR_DEFAULTTOPRIMARY);
     if (::GetMonitorInfoW(nearest, &monitor)) {
         RECT own{};
         ::GetWindowRect(dialog, &own);

@@ -15,8 +15,12 @@ inline std::wstring_view View(std::u16string_view text) noexcept {
 inline std::u16string_view View(std::wstring_view text) noexcept {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
-inline std::wstring Wide(std::u16string_view text) { return std::wstring(View(text)); }
-inline std::u16string U16(std::wstring_view text) { return std::u16string(View(text)); }
+inline std::wstring Wide(std::u16string_view text) {
+    return std::wstring(View(text));
+}
+inline std::u16string U16(std::wstring_view text) {
+    return std::u16string(View(text));
+}
 
 // The system's description of an error code, as FormatMessage gives it.
 std::wstring SystemMessage(unsigned long code);

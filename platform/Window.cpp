@@ -6,8 +6,8 @@
 #include "platform/WinText.h"
 
 #include <algorithm>
-#include <utility>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace marovan::win {
@@ -98,25 +98,29 @@ INT_PTR Dialog::RunModal(HWND owner, const wchar_t* caption, DWORD style, DWORD 
     for (const wchar_t* c = caption; *c; ++c)
         *tail++ = static_cast<WORD>(*c);
     *tail = 0;
-    const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), tpl, owner,
-                                                     &Dialog::Procedure,
-                                                     reinterpret_cast<LPARAM>(this));
+    const INT_PTR result =
+        ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), tpl, owner, &Dialog::Procedure,
+                                  reinterpret_cast<LPARAM>(this));
     if (result == -1)
         throw Failure(U16(SystemMessage(::GetLastError())));
     return result;
 }
 
-bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 void Dialog::SizeClientAndCentre(int width96, int height96) {
     const int dpi = DpiOf(hwnd_);
-    const RECT frame = WindowRectForClient(
-        Scale(width96, dpi), Scale(height96, dpi), static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-        static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
+    const RECT frame =
+        WindowRectForClient(Scale(width96, dpi), Scale(height96, dpi),
+                            static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                            static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
     ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT owner{};
-    if (HWND ownerWindow = ::GetWindow(hwnd_, GW_OWNER); ownerWindow && ::GetWindowRect(ownerWindow, &owner))
+    if (HWND ownerWindow = ::GetWindow(hwnd_, GW_OWNER);
+        ownerWindow && ::GetWindowRect(ownerWindow, &owner))
         CentreOn(hwnd_, owner);
 }
 
@@ -155,7 +159,7 @@ void CentreOn(HWND window, const RECT& over) noexcept {
     const int width = own.right - own.left;
     const int height = own.bottom - own.top;
     MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
+    monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromRect(&over, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
     int x = over.left + (over.right - over.left - width) / 2;

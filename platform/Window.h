@@ -24,7 +24,8 @@ protected:
     // Registers a window class of this program once; its procedure routes to
     // the object given to Create.
     static void RegisterWindowClass(const wchar_t* className, HBRUSH background, HICON icon,
-                                    HICON smallIcon, HCURSOR cursor = ::LoadCursorW(nullptr, IDC_ARROW));
+                                    HICON smallIcon,
+                                    HCURSOR cursor = ::LoadCursorW(nullptr, IDC_ARROW));
     // Creates the window with `this` attached; throws Failure when it cannot.
     void Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x,
                 int y, int width, int height, HWND parent);
@@ -75,13 +76,11 @@ void CentreOn(HWND window, const RECT& over) noexcept;
 
 // Runs `handler` and reports any exception it throws through the general
 // error report, owned by `owner`. For code that Windows calls back.
-template <typename Handler>
-bool Guarded(HWND owner, Handler&& handler) noexcept;
+template <typename Handler> bool Guarded(HWND owner, Handler&& handler) noexcept;
 
 void ReportCurrentException(HWND owner) noexcept;
 
-template <typename Handler>
-bool Guarded(HWND owner, Handler&& handler) noexcept {
+template <typename Handler> bool Guarded(HWND owner, Handler&& handler) noexcept {
     try {
         handler();
         return true;

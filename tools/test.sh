@@ -7,18 +7,20 @@ root=$PWD
 
 bash tools/setup.sh
 
-cmake --preset native >/dev/null
-cmake --build --preset native
-cmake --preset windows >/dev/null
-cmake --build --preset windows
+# MAROVAN_BUILD_ROOT lets several work trees or developers build side by side.
+builds=${MAROVAN_BUILD_ROOT:-$root/build}
+cmake --preset native -B "$builds/native" >/dev/null
+cmake --build "$builds/native"
+cmake --preset windows -B "$builds/windows" >/dev/null
+cmake --build "$builds/windows"
 
-export MAROVAN_BUILD="$root/build/windows"
+export MAROVAN_BUILD="$builds/windows"
 source tools/wine-session.sh
 trap wine_session_stop EXIT
 trap 'exit 130' INT TERM
 wine_session_start
 
 status=0
-ctest --preset native || status=1
-ctest --preset windows || status=1
+ctest --preset native --test-dir "$builds/native" || status=1
+ctest --preset windows --test-dir "$builds/windows" ${MAROVAN_CTEST_ARGS:-} || status=1
 exit $status

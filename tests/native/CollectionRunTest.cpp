@@ -15,7 +15,8 @@ using testing_support::FakeView;
 
 class CollectionRunTest : public testing::Test {
 protected:
-    CollectionRunTest() : system(view) {}
+    CollectionRunTest()
+        : system(view) {}
 
     void Document(std::string_view bytes) { system.files[u"C:\\work\\doc.ai"] = Bytes(bytes); }
     void Image(std::u16string path) { system.files[std::move(path)] = Bytes("img"); }
@@ -164,6 +165,8 @@ struct MarkCase {
     std::vector<std::u16string> expectedCopies;
 };
 
+void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.name; }
+
 class Marking : public CollectionRunTest, public testing::WithParamInterface<MarkCase> {};
 
 TEST_P(Marking, MarksAndCopiesEachLink) {
@@ -188,7 +191,10 @@ const MarkCase kMarkCases[] = {
      {u"C:\\images\\a.png", u"C:\\work\\a.png"},
      u"○",
      {u"C:\\images\\a.png -> D:\\collected"}},
-    {"BesideTheDocumentWithSearch", true, {u"C:\\work\\a.png"}, u"△",
+    {"BesideTheDocumentWithSearch",
+     true,
+     {u"C:\\work\\a.png"},
+     u"△",
      {u"C:\\work\\a.png -> D:\\collected"}},
     {"BesideTheDocumentWithoutSearch", false, {u"C:\\work\\a.png"}, u"×", {}},
     {"Missing", true, {}, u"×", {}},

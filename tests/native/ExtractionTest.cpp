@@ -35,6 +35,8 @@ struct ExtractionCase {
     std::vector<std::u16string> paths;
 };
 
+void PrintTo(const ExtractionCase& c, std::ostream* out) { *out << c.name; }
+
 class ExtractionTable : public testing::TestWithParam<ExtractionCase> {};
 
 TEST_P(ExtractionTable, YieldsThePathsOfTheFirstRecord) {
@@ -45,11 +47,18 @@ TEST_P(ExtractionTable, YieldsThePathsOfTheFirstRecord) {
 }
 
 const ExtractionCase kExtractionCases[] = {
-    {"CrLf", u"%!PS\r\n%%DocumentFiles:C:\\work\\a.psd\r\n%%+C:\\work\\b.tif\r\n%%EndComments\r\n",
-     true, {u"C:\\work\\a.psd", u"C:\\work\\b.tif"}},
-    {"LoneCr", u"%%DocumentFiles:/Users/k/a.png\r%%+/Users/k/b.png\r%%Title\r", true,
+    {"CrLf",
+     u"%!PS\r\n%%DocumentFiles:C:\\work\\a.psd\r\n%%+C:\\work\\b.tif\r\n%%EndComments\r\n",
+     true,
+     {u"C:\\work\\a.psd", u"C:\\work\\b.tif"}},
+    {"LoneCr",
+     u"%%DocumentFiles:/Users/k/a.png\r%%+/Users/k/b.png\r%%Title\r",
+     true,
      {u"/Users/k/a.png", u"/Users/k/b.png"}},
-    {"LoneLf", u"%%DocumentFiles:a.png\n%%+b.png\n%%+c.png\n", true, {u"a.png", u"b.png", u"c.png"}},
+    {"LoneLf",
+     u"%%DocumentFiles:a.png\n%%+b.png\n%%+c.png\n",
+     true,
+     {u"a.png", u"b.png", u"c.png"}},
     {"MixedLineEnds", u"%%DocumentFiles:a\r\n%%+b\r%%+c\n%%+d\r\n", true, {u"a", u"b", u"c", u"d"}},
     {"EmptyPath", u"%%DocumentFiles:\r\n", true, {u""}},
     {"EmptyContinuation", u"%%DocumentFiles:a\r\n%%+\r\n%%+b\r\n", true, {u"a", u"", u"b"}},
@@ -63,9 +72,13 @@ const ExtractionCase kExtractionCases[] = {
     {"NoMarker", u"%!PS-Adobe-3.0\r\n%%Creator: x\r\n", false, {}},
     {"EmptyText", u"", false, {}},
     {"MarkerNotAtLineStart", u"junk%%DocumentFiles:a\r\n", true, {u"a"}},
-    {"LeadingAndTrailingSpacesStay", u"%%DocumentFiles: C:\\x\\ a.png \r\n", true,
+    {"LeadingAndTrailingSpacesStay",
+     u"%%DocumentFiles: C:\\x\\ a.png \r\n",
+     true,
      {u" C:\\x\\ a.png "}},
-    {"SecondMarkerIgnored", u"%%DocumentFiles:a\r\n%%EndComments\r\n%%DocumentFiles:b\r\n", true,
+    {"SecondMarkerIgnored",
+     u"%%DocumentFiles:a\r\n%%EndComments\r\n%%DocumentFiles:b\r\n",
+     true,
      {u"a"}},
     {"CommasFromNulBytesStay", u",,%%DocumentFiles:a,b\r\n%%+c\r\n", true, {u"a,b", u"c"}},
     {"JapanesePath", u"%%DocumentFiles:C:\\画像\\写真１.psd\r\n", true, {u"C:\\画像\\写真１.psd"}},

@@ -112,7 +112,8 @@ public:
 
 class FakeSystem : public RunSystem {
 public:
-    explicit FakeSystem(FakeView& view) : view_(view) {}
+    explicit FakeSystem(FakeView& view)
+        : view_(view) {}
 
     std::u16string DesktopPath() override { return desktop; }
     RunOptions ReadRunOptions() override {

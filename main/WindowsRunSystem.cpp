@@ -1,0 +1,64 @@
+#include "main/WindowsRunSystem.h"
+
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "platform/WinText.h"
+#include "settings/Settings.h"
+
+namespace marovan {
+
+using win::U16;
+using win::View;
+using win::Wide;
+
+WindowsRunSystem::WindowsRunSystem()
+    : documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
+
+std::u16string WindowsRunSystem::DesktopPath() {
+    return U16(win::DesktopPath(owner_));
+}
+
+RunOptions WindowsRunSystem::ReadRunOptions() {
+    return settings::ReadRunOptions();
+}
+
+std::optional<std::u16string> WindowsRunSystem::PromptFolder(std::u16string_view prompt,
+                                                             std::u16string_view initialFolder) {
+    const auto folder = win::BrowseForFolder(owner_, View(prompt), View(initialFolder));
+    if (!folder)
+        return std::nullopt;
+    return U16(*folder);
+}
+
+std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
+    const auto path = documentPrompt_.Show(owner_);
+    if (!path)
+        return std::nullopt;
+    return U16(*path);
+}
+
+std::vector<std::uint8_t> WindowsRunSystem::ReadDocument(std::u16string_view path) {
+    return win::ReadWholeFile(View(path));
+}
+
+std::u16string WindowsRunSystem::Decode(std::span<const std::uint8_t> bytes) {
+    return win::DecodeCodePage(bytes, CP_ACP);
+}
+
+std::u16string WindowsRunSystem::OutOfMemoryDescription() {
+    return U16(win::SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
+}
+
+bool WindowsRunSystem::FileExists(std::u16string_view path) {
+    return win::IsRegularFile(View(path));
+}
+
+void WindowsRunSystem::CopyIntoFolder(std::u16string_view source, std::u16string_view folder) {
+    win::CopyIntoFolder(owner_, View(source), View(folder));
+}
+
+void WindowsRunSystem::OpenFolder(std::u16string_view folder) {
+    win::OpenInShell(owner_, View(folder), SW_SHOWNORMAL);
+}
+
+} // namespace marovan

@@ -1,0 +1,35 @@
+#pragma once
+// The system as the collection run sees it on Windows: the shell's prompts,
+// files, copying and opening, the settings file and the ANSI code page.
+
+#include "main/CollectionRun.h"
+#include "platform/FilePrompt.h"
+
+#include <windows.h>
+
+namespace marovan {
+
+class WindowsRunSystem : public RunSystem {
+public:
+    WindowsRunSystem();
+    // The window that owns the prompts and the shell's windows.
+    void SetOwner(HWND owner) noexcept { owner_ = owner; }
+
+    std::u16string DesktopPath() override;
+    RunOptions ReadRunOptions() override;
+    std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
+                                               std::u16string_view initialFolder) override;
+    std::optional<std::u16string> PromptDocument() override;
+    std::vector<std::uint8_t> ReadDocument(std::u16string_view path) override;
+    std::u16string Decode(std::span<const std::uint8_t> bytes) override;
+    std::u16string OutOfMemoryDescription() override;
+    bool FileExists(std::u16string_view path) override;
+    void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;
+    void OpenFolder(std::u16string_view folder) override;
+
+private:
+    HWND owner_ = nullptr;
+    win::FilePrompt documentPrompt_; // OpenDialog1
+};
+
+} // namespace marovan

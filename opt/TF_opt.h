@@ -1,0 +1,31 @@
+#pragma once
+// The Options dialog: the four options of the settings file, and the Send To
+// registration applied on OK.
+
+#include "platform/Handles.h"
+#include "platform/Window.h"
+
+namespace marovan {
+
+class TF_opt : public win::Dialog {
+public:
+    // Shows the dialog modally, owned by and centred on `owner`.
+    void ShowModal(HWND owner);
+
+protected:
+    void OnInit() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void Button1Click();
+    void Button2Click();
+    bool OnCommand(int id);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    // Places the controls for `dpi` and gives them a font made for it.
+    void LayOut(int dpi);
+    bool IsChecked(int id) const noexcept;
+
+    win::UniqueFont font_;
+};
+
+} // namespace marovan

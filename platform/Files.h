@@ -1,0 +1,29 @@
+#pragma once
+// Reading documents and testing for image files. Paths come from documents
+// and are untrusted: nothing here opens anything but a disk file.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marovan::win {
+
+// The whole file, opened for reading while others may read it too. Throws
+// Failure with the "cannot open" message when it cannot be opened or held in
+// memory.
+std::vector<std::uint8_t> ReadWholeFile(std::wstring_view path);
+
+// True only for an existing regular file: not a folder, not a device. A file
+// another program holds locked counts; a symbolic link counts when its target
+// can be opened or is locked.
+bool IsRegularFile(std::wstring_view path) noexcept;
+
+// Decodes bytes with a code page (CP_ACP for the system's ANSI code page).
+// Never fails: what the code page cannot decode becomes its substitute.
+std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage);
+
+} // namespace marovan::win

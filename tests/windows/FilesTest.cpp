@@ -1,0 +1,178 @@
+#include "TempFolder.h"
+
+#include "main/Failure.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "platform/WinText.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+namespace marovan::win {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+
+std::u16string Cp932(const std::string& bytes) {
+    return DecodeCodePage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, 932);
+}
+
+TEST(DecodeCodePage, DecodesShiftJisAndSubstitutesWhatItCannot) {
+    EXPECT_EQ(Cp932("C:\\\x89\xe6\x91\x9c\\\x8e\xca\x90\x5e.psd"), u"C:\\画像\\写真.psd");
+    EXPECT_EQ(Cp932("\x83\x4a\x83\x69 \xb1"), u"カナ ｱ");
+    // A lead byte with an invalid trail byte is swallowed with it, even an
+    // ASCII one; 0x80 and 0xA0 and 0xFD-0xFF map to private code points.
+    EXPECT_EQ(Cp932("\x82\x20\x42"), u"\u30FB\u0042");
+    EXPECT_EQ(Cp932("\x80\xa0\xfd"), u"\u0080\uF8F0\uF8F1");
+    // A lead byte cut by the end of the document.
+    EXPECT_EQ(Cp932("ab\x82"), u"ab\u30FB");
+    EXPECT_EQ(Cp932(""), u"");
+}
+
+TEST(DecodeCodePage, CommasFromNulBytesSurvive) {
+    EXPECT_EQ(Cp932(",%%DocumentFiles:a,\r\n"), u",%%DocumentFiles:a,\r\n");
+}
+
+TEST(DesktopPath, IsAnExistingFolder) {
+    const std::wstring desktop = DesktopPath(nullptr);
+    ASSERT_FALSE(desktop.empty());
+    EXPECT_LE(desktop.size(), MAX_PATH);
+    const DWORD attributes = ::GetFileAttributesW(desktop.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class FilesTest : public testing::Test {
+protected:
+    TempFolder temp;
+};
+
+TEST_F(FilesTest, OnlyRegularFilesExist) {
+    const std::wstring file = temp.Write(L"a.png", "png");
+    EXPECT_TRUE(IsRegularFile(file));
+    EXPECT_TRUE(IsRegularFile(temp.Write(L"写真.psd", "psd")));
+    EXPECT_FALSE(IsRegularFile(temp.Folder(L"folder.png")));
+    EXPECT_FALSE(IsRegularFile(temp / L"missing.png"));
+    EXPECT_FALSE(IsRegularFile(L""));
+    EXPECT_FALSE(IsRegularFile(temp.path() + L"\\"));
+    // A locked file still exists.
+    HANDLE locked = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(IsRegularFile(file));
+    ::CloseHandle(locked);
+}
+
+TEST_F(FilesTest, DeviceNamesAreNeverFiles) {
+    // COM1 reaches a real serial device under Wine; none of these may be
+    // opened, let alone found.
+    for (const wchar_t* device : {L"COM1", L"NUL", L"C:\\images\\con.png", L"\\\\.\\COM1",
+                                  L"\\\\?\\GLOBALROOT\\Device\\Null", L"LPT1.tif", L"aux"}) {
+        EXPECT_FALSE(IsRegularFile(device)) << device;
+    }
+    EXPECT_FALSE(IsRegularFile(temp / L"NUL.png"));
+}
+
+TEST_F(FilesTest, ReadsAWholeDocument) {
+    std::string bytes("%!PS\0\r\n%%DocumentFiles:a\r\n", 27);
+    const std::wstring document = temp.Write(L"doc.ai", bytes);
+    const auto read = ReadWholeFile(document);
+    EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
+    EXPECT_TRUE(ReadWholeFile(temp.Write(L"empty.ai", "")).empty());
+}
+
+std::u16string FailureOf(const std::wstring& path) {
+    try {
+        ReadWholeFile(path);
+    } catch (const Failure& failure) {
+        return failure.Message();
+    }
+    return u"<no failure>";
+}
+
+TEST_F(FilesTest, UnreadableDocumentsFailWithTheCannotOpenMessage) {
+    const std::u16string prefix = u"ファイル " + U16(temp / L"missing.ai") + u" は開けません。 ";
+    const std::u16string missing = FailureOf(temp / L"missing.ai");
+    EXPECT_EQ(missing.substr(0, prefix.size()), prefix);
+    EXPECT_GT(missing.size(), prefix.size() + 1) << "the system's description is missing";
+    EXPECT_EQ(missing.back(), u' ');
+    EXPECT_NE(missing[missing.size() - 2], u'.');
+
+    EXPECT_NE(FailureOf(temp.Folder(L"folder.ai")), u"<no failure>");
+
+    // Held open for writing by another program: it is opened for reading
+    // while others may only read.
+    const std::wstring busy = temp.Write(L"busy.ai", "data");
+    HANDLE writer = ::CreateFileW(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_NE(FailureOf(busy), u"<no failure>");
+    ::CloseHandle(writer);
+    // Only reading once the writer is gone; a reader alone does not stop us.
+    HANDLE reader = ::CreateFileW(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(ReadWholeFile(busy).size(), 4u);
+    ::CloseHandle(reader);
+    EXPECT_NE(FailureOf(L"COM1"), u"<no failure>");
+}
+
+TEST_F(FilesTest, CopyReplacesAnExistingFileSilently) {
+    const std::wstring destination = temp.Folder(L"dest");
+    temp.Write(L"dest\\a.png", "old");
+    CopyIntoFolder(nullptr, temp.Write(L"a.png", "new image"), destination);
+    EXPECT_EQ(ReadBytes(destination + L"\\a.png"), "new image");
+    CopyIntoFolder(nullptr, temp.Write(L"画像.psd", "psd"), destination);
+    EXPECT_EQ(ReadBytes(destination + L"\\画像.psd"), "psd");
+}
+
+// Counts windows other threads of ours show while a copy runs, and closes
+// them, so that a copy that asked the user would fail the test, not hang it.
+class WindowWatch {
+public:
+    WindowWatch()
+        : thread_([this] {
+            while (!stop_) {
+                ::EnumWindows(&WindowWatch::Visit, reinterpret_cast<LPARAM>(this));
+                ::Sleep(20);
+            }
+        }) {}
+    ~WindowWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    int seen() const { return seen_; }
+
+private:
+    static BOOL CALLBACK Visit(HWND window, LPARAM data) {
+        auto* self = reinterpret_cast<WindowWatch*>(data);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+            ++self->seen_;
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+    }
+    std::atomic<bool> stop_{false};
+    std::atomic<int> seen_{0};
+    std::thread thread_;
+};
+
+TEST_F(FilesTest, ARefusedCopyIsReportedByNobody) {
+    // A destination inside a file cannot be written to.
+    const std::wstring blocked = temp.Write(L"blocker", "x") + L"\\dest";
+    const std::wstring image = temp.Write(L"a.png", "img");
+    WindowWatch watch;
+    CopyIntoFolder(nullptr, image, blocked);
+    EXPECT_EQ(ReadBytes(blocked + L"\\a.png"), "<missing>");
+    EXPECT_EQ(watch.seen(), 0);
+    EXPECT_EQ(ReadBytes(image), "img");
+}
+
+} // namespace
+} // namespace marovan::win
