@@ -21,6 +21,8 @@ trap 'exit 130' INT TERM
 wine_session_start
 
 status=0
-ctest --preset native --test-dir "$builds/native" || status=1
-ctest --preset windows --test-dir "$builds/windows" ${MAROVAN_CTEST_ARGS:-} || status=1
+ctest --test-dir "$builds/native" --output-on-failure --no-tests=error --timeout 120 || status=1
+# shellcheck disable=SC2086
+ctest --test-dir "$builds/windows" --output-on-failure --no-tests=error --timeout 180 \
+  ${MAROVAN_CTEST_ARGS:-} || status=1
 exit $status

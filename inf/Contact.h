@@ -1,0 +1,11 @@
+#pragma once
+// The About dialog's rights line and contact addresses, kept in this one
+// place. The addresses are placeholders until the program has real ones.
+
+namespace marovan {
+
+inline constexpr wchar_t kRightsLine[] = L"Copyright (C) 2026 Marovan developers";
+inline constexpr wchar_t kContactMail[] = L"marovan@example.com";
+inline constexpr wchar_t kWebPage[] = L"https://www.example.com/marovan/";
+
+} // namespace marovan

@@ -1,0 +1,142 @@
+#include "opt/TF_opt.h"
+
+#include "main/Failure.h"
+#include "platform/Dpi.h"
+#include "platform/MessageBoxes.h"
+#include "platform/WinText.h"
+#include "resources/resource.h"
+#include "settings/SendTo.h"
+#include "settings/Settings.h"
+
+#include <utility>
+
+namespace marovan {
+
+namespace {
+
+constexpr int kClientWidth96 = 444;
+constexpr int kClientHeight96 = 202;
+constexpr win::FontSpec kFont{L"Tahoma", 11};
+
+struct Control {
+    int id;
+    const wchar_t* caption;
+    DWORD style;
+    int left96, top96, width96, height96;
+};
+
+constexpr DWORD kCheckBox = BS_AUTOCHECKBOX;
+// Plain push buttons: the dialog has no default button, so Enter only presses
+// the button that has the focus.
+constexpr DWORD kButton = BS_PUSHBUTTON;
+
+// In tab order, which is the order of creation.
+constexpr Control kControls[] = {
+    {IDC_OPT_AI_COPY, L"AIファイルも収集フォルダにコピーする", kCheckBox, 40, 24, 380, 17},
+    {IDC_OPT_FOLDER_OPEN, L"画像収集後に収集フォルダを開く", kCheckBox, 40, 55, 380, 17},
+    {IDC_OPT_ERR_SEARCH, L"画像パスにファイルが無い場合、AIファイルのあるフォルダ内を探す",
+     kCheckBox, 40, 86, 380, 17},
+    {IDC_OPT_OK, L"OK", kButton, 248, 160, 75, 25},
+    {IDC_OPT_CANCEL, L"キャンセル", kButton, 329, 160, 75, 25},
+    {IDC_OPT_SENDTO, L"右クリックの「送る」に登録する", kCheckBox, 40, 117, 380, 17},
+};
+
+} // namespace
+
+void TF_opt::ShowModal(HWND owner) {
+    RunModal(owner, L"Option", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0);
+}
+
+void TF_opt::OnInit() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (const Control& control : kControls) {
+        if (!::CreateWindowExW(0, L"BUTTON", control.caption,
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | control.style, 0, 0, 0, 0,
+                               hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                               instance, nullptr))
+            throw Failure(win::U16(win::SystemMessage(::GetLastError())));
+    }
+    const settings::AllOptions options = settings::ReadAll();
+    ::CheckDlgButton(hwnd(), IDC_OPT_AI_COPY, options.aiCopy ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_OPT_FOLDER_OPEN, options.folderOpen ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_OPT_ERR_SEARCH, options.errSearch ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_OPT_SENDTO, options.sendTo ? BST_CHECKED : BST_UNCHECKED);
+
+    SizeClientAndCentre(kClientWidth96, kClientHeight96);
+    LayOut(win::DpiOf(hwnd()));
+    ::SetFocus(::GetDlgItem(hwnd(), IDC_OPT_AI_COPY));
+}
+
+bool TF_opt::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+        return OnCommand(LOWORD(wParam));
+    if (message == WM_CLOSE) {
+        // The close box cancels; without this the dialog manager would turn
+        // it into IDCANCEL, which Esc also sends and which does nothing.
+        Button2Click();
+        return true;
+    }
+    if (message == WM_DPICHANGED) {
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return true;
+    }
+    return false;
+}
+
+bool TF_opt::OnCommand(int id) {
+    switch (id) {
+    case IDC_OPT_OK:
+        Button1Click();
+        return true;
+    case IDC_OPT_CANCEL:
+        Button2Click();
+        return true;
+    case IDOK:     // Enter while a check box has the focus
+    case IDCANCEL: // Esc
+        return true;
+    }
+    return false;
+}
+
+void TF_opt::Button1Click() {
+    try {
+        settings::WriteAll({IsChecked(IDC_OPT_AI_COPY), IsChecked(IDC_OPT_FOLDER_OPEN),
+                            IsChecked(IDC_OPT_ERR_SEARCH), IsChecked(IDC_OPT_SENDTO)});
+        sendto::Apply(IsChecked(IDC_OPT_SENDTO));
+    } catch (const Failure& failure) {
+        // The dialog stays open, so the user can try again or cancel.
+        win::ReportFailure(hwnd(), failure.Message());
+        return;
+    }
+    End(IDC_OPT_OK);
+}
+
+void TF_opt::Button2Click() {
+    End(IDC_OPT_CANCEL);
+}
+
+void TF_opt::OnDpiChanged(int dpi, const RECT& suggested) {
+    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut(dpi);
+}
+
+void TF_opt::LayOut(int dpi) {
+    // The old font is deleted only after every control has the new one.
+    win::UniqueFont font(win::CreateScaledFont(kFont, dpi));
+    for (const Control& control : kControls) {
+        const HWND child = ::GetDlgItem(hwnd(), control.id);
+        ::SetWindowPos(child, nullptr, win::Scale(control.left96, dpi),
+                       win::Scale(control.top96, dpi), win::Scale(control.width96, dpi),
+                       win::Scale(control.height96, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    font_ = std::move(font);
+}
+
+bool TF_opt::IsChecked(int id) const noexcept {
+    return ::IsDlgButtonChecked(hwnd(), id) == BST_CHECKED;
+}
+
+} // namespace marovan

@@ -1,0 +1,26 @@
+#pragma once
+// The program's shortcut "Marovan.lnk" in the user's Send To folder, which
+// puts the program into the shell's "送る" menu.
+
+#include <string>
+#include <string_view>
+
+namespace marovan::sendto {
+
+// Creates the shortcut (to the running executable, started in its folder) or
+// deletes it. Throws Failure when the shell cannot make a shortcut; a shortcut
+// that is not saved or not deleted goes unreported. Needs COM on this thread.
+void Apply(bool registered);
+
+// The Send To folder from the per-user shell folders, read only; empty when
+// the key or the value is missing.
+std::wstring SendToFolder();
+
+// Apply for a given Send To folder and executable. Without a folder nothing is
+// done: the shortcut would otherwise land at the root of the current drive.
+void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable);
+
+// The shortcut's place in a Send To folder.
+std::wstring ShortcutPath(std::wstring_view sendToFolder);
+
+} // namespace marovan::sendto

@@ -1,0 +1,64 @@
+#include "settings/SendTo.h"
+
+#include "platform/Handles.h"
+#include "platform/ShellLink.h"
+#include "settings/ProgramFile.h"
+
+#include <windows.h>
+
+namespace marovan::sendto {
+
+namespace {
+constexpr wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr wchar_t kSendToValue[] = L"SendTo";
+constexpr wchar_t kShortcutName[] = L"\\Marovan.lnk";
+} // namespace
+
+std::wstring SendToFolder() {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS)
+        return {};
+    const win::UniqueKey key(opened);
+    constexpr DWORD kTypes = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    DWORD bytes = 0;
+    if (::RegGetValueW(key.get(), nullptr, kSendToValue, kTypes, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS)
+        return {};
+    // The value may grow between the two calls; then ask again.
+    for (;;) {
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LSTATUS status =
+            ::RegGetValueW(key.get(), nullptr, kSendToValue, kTypes, nullptr, text.data(), &bytes);
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            return {};
+        text.resize(bytes / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0')
+            text.pop_back();
+        return text;
+    }
+}
+
+std::wstring ShortcutPath(std::wstring_view sendToFolder) {
+    return std::wstring(sendToFolder) + kShortcutName;
+}
+
+void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable) {
+    if (sendToFolder.empty())
+        return;
+    const std::wstring shortcut = ShortcutPath(sendToFolder);
+    if (registered)
+        win::SaveShellLink(shortcut, executable, settings::FolderOf(executable));
+    else
+        ::DeleteFileW(shortcut.c_str());
+}
+
+void Apply(bool registered) {
+    ApplyAt(registered, SendToFolder(), settings::ExecutablePath());
+}
+
+} // namespace marovan::sendto

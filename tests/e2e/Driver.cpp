@@ -1,0 +1,676 @@
+#include "tests/e2e/Driver.h"
+
+#include "platform/Handles.h"
+#include "resources/resource.h"
+#include "tests/e2e/Picture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace marovan::e2e {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+namespace {
+
+constexpr milliseconds kPoll{25};
+constexpr int kMessageTextId = 0xFFFF;
+constexpr UINT kSetSelectionW = WM_USER + 103; // BFFM_SETSELECTIONW
+
+std::wstring Seconds(milliseconds patience) {
+    const auto tenths = patience.count() / 100;
+    return std::to_wstring(tenths / 10) +
+           (tenths % 10 ? L"." + std::to_wstring(tenths % 10) : L"") + L" s";
+}
+
+std::wstring Quoted(std::wstring_view text) {
+    return L"\"" + std::wstring(text) + L"\"";
+}
+
+bool IsDialog(HWND window) {
+    return ClassOf(window) == L"#32770";
+}
+
+bool IsFolderPrompt(HWND window) {
+    return IsDialog(window) && FindDescendant(window, L"SysTreeView32") != nullptr;
+}
+
+bool IsFilePrompt(HWND window) {
+    return IsDialog(window) && (FindDescendant(window, L"ComboBoxEx32", 0x47c) ||
+                                FindDescendant(window, L"SHELLDLL_DefView"));
+}
+
+bool IsMessageBox(HWND window) {
+    return IsDialog(window) && !IsFolderPrompt(window) && !IsFilePrompt(window) &&
+           FindDescendant(window, L"Static", kMessageTextId) != nullptr;
+}
+
+void Click(HWND button) {
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+HWND DialogButton(HWND dialog, int id) {
+    const HWND button = ::GetDlgItem(dialog, id);
+    if (!button)
+        throw DriverError(L"the dialog '" + TextOf(dialog) + L"' has no button with id " +
+                          std::to_wstring(id));
+    return button;
+}
+
+// Message boxes show one of the system's icons. Its handle belongs to the
+// other process, so the icon is recognised by its pixels: the Static holding
+// it is captured from the screen and compared with each system icon drawn on
+// the same background.
+struct IconCandidate {
+    Icon icon;
+    LPCWSTR resource;
+};
+const IconCandidate kSystemIcons[] = {{Icon::Error, IDI_ERROR},
+                                      {Icon::Information, IDI_INFORMATION},
+                                      {Icon::Warning, IDI_WARNING},
+                                      {Icon::Question, IDI_QUESTION}};
+
+double Mismatch(const Picture& seen, HICON icon) {
+    const std::uint32_t background = seen.Pixel(0, 0);
+    win::WindowDc screen(nullptr);
+    win::UniqueDc memory(::CreateCompatibleDC(screen.get()));
+    win::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), seen.width, seen.height));
+    {
+        win::SelectedObject selected(memory.get(), bitmap.get());
+        win::UniqueBrush fill(::CreateSolidBrush(
+            RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF)));
+        const RECT all{0, 0, seen.width, seen.height};
+        ::FillRect(memory.get(), &all, fill.get());
+        ::DrawIconEx(memory.get(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = seen.width;
+    info.bmiHeader.biHeight = -seen.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint8_t> drawn(static_cast<std::size_t>(seen.width) * seen.height * 4);
+    ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(seen.height), drawn.data(), &info,
+                DIB_RGB_COLORS);
+    std::size_t differing = 0;
+    const std::size_t pixels = static_cast<std::size_t>(seen.width) * seen.height;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const int dr = drawn[i * 4 + 2] - seen.rgb[i * 3];
+        const int dg = drawn[i * 4 + 1] - seen.rgb[i * 3 + 1];
+        const int db = drawn[i * 4] - seen.rgb[i * 3 + 2];
+        if (std::max({std::abs(dr), std::abs(dg), std::abs(db)}) > 24)
+            ++differing;
+    }
+    return static_cast<double>(differing) / static_cast<double>(pixels);
+}
+
+Icon RecogniseIcon(HWND iconStatic) {
+    RECT rect{};
+    ::GetWindowRect(iconStatic, &rect);
+    const Picture seen = CaptureScreen(rect);
+    Icon best = Icon::Unknown;
+    double bestMismatch = 0.05;
+    for (const IconCandidate& candidate : kSystemIcons) {
+        const double mismatch = Mismatch(seen, ::LoadIconW(nullptr, candidate.resource));
+        if (::_wgetenv(L"E2E_TRACE"))
+            ::fwprintf(stderr, L"icon %d mismatch %f handle %p mine %p size %dx%d\n", (int)candidate.icon, mismatch, (void*)Send(iconStatic, STM_GETICON), (void*)::LoadIconW(nullptr, candidate.resource), seen.width, seen.height);
+        if (mismatch < bestMismatch) {
+            bestMismatch = mismatch;
+            best = candidate.icon;
+        }
+    }
+    return best;
+}
+
+HWND IconStatic(HWND box) {
+    for (HWND child : Descendants(box))
+        if (ClassOf(child) == L"Static" &&
+            (::GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+std::wstring NameOf(Icon icon) {
+    switch (icon) {
+    case Icon::None:
+        return L"no icon";
+    case Icon::Error:
+        return L"error icon";
+    case Icon::Information:
+        return L"information icon";
+    case Icon::Warning:
+        return L"warning icon";
+    case Icon::Question:
+        return L"question icon";
+    case Icon::Unknown:
+        break;
+    }
+    return L"unrecognised icon";
+}
+
+std::wstring CurrentTestName() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!test)
+        return L"no-test";
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return std::wstring(name.begin(), name.end());
+}
+
+// --- Program ---------------------------------------------------------------
+
+Program::Program(const fs::path& exe, const std::vector<std::wstring>& arguments,
+                 const Prepare& prepare)
+    : folder_(L"app") {
+    copy_ = folder_.path() / exe.filename();
+    std::error_code error;
+    fs::copy_file(exe, copy_, error);
+    if (error)
+        throw DriverError(L"cannot copy " + exe.wstring() + L" to " + copy_.wstring());
+    if (prepare)
+        prepare(folder_.path());
+
+    std::wstring commandLine = Quoted(copy_.wstring());
+    for (const std::wstring& argument : arguments)
+        commandLine += L" " + argument;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!::CreateProcessW(copy_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder_.path().c_str(), &startup, &info_))
+        throw DriverError(L"cannot start " + copy_.wstring() + L" (error " +
+                          std::to_wstring(::GetLastError()) + L")");
+}
+
+Program::~Program() {
+    if (!info_.hProcess)
+        return;
+    std::wstring problem;
+    if (Running()) {
+        std::vector<std::wstring> open;
+        for (HWND window : Windows())
+            if (IsDialog(window) && ::IsWindowVisible(window))
+                open.push_back(L"'" + CaptionOf(window) + L"'");
+        if (!open.empty()) {
+            problem = L"left open at the end of the scenario:";
+            for (const auto& caption : open)
+                problem += L" " + caption;
+            Kill();
+        } else {
+            try {
+                Close(milliseconds(5000));
+            } catch (const std::exception& failure) {
+                problem = L"closing failed: " + FromUtf8(failure.what());
+                Kill();
+            }
+        }
+    }
+    if (!problem.empty() && !::testing::Test::HasFailure())
+        ADD_FAILURE() << Utf8(problem);
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
+}
+
+bool Program::Running() const {
+    return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::Close(milliseconds patience) {
+    for (HWND window : Windows()) {
+        const std::wstring name = ClassOf(window);
+        if (!::GetWindow(window, GW_OWNER) && name != L"IME" && name != L"MSCTFIME UI")
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(info_.hProcess, static_cast<DWORD>(patience.count())) !=
+        WAIT_OBJECT_0)
+        Fail(L"the program did not end within " + Seconds(patience) + L" of being closed");
+    DWORD code = 0;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void Program::Kill() {
+    if (Running()) {
+        ::TerminateProcess(info_.hProcess, 99);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+    }
+}
+
+void Program::Fail(const std::wstring& message) const {
+    std::wstring text = message;
+    try {
+        text += L"\n  open windows:\n" + DescribeWindows();
+        text += L"  screenshot: " + SaveScreenshot(L"failure-" + CurrentTestName()).wstring();
+    } catch (const std::exception&) {
+    }
+    throw DriverError(text);
+}
+
+void Program::WaitUntil(std::wstring_view what, const std::function<bool()>& done,
+                        milliseconds patience) const {
+    const auto deadline = steady_clock::now() + patience;
+    for (;;) {
+        if (done())
+            return;
+        if (!Running()) {
+            DWORD code = 0;
+            ::GetExitCodeProcess(info_.hProcess, &code);
+            Fail(L"the program ended (exit code " + std::to_wstring(code) +
+                 L") while waiting for " + std::wstring(what));
+        }
+        if (steady_clock::now() > deadline)
+            Fail(L"timed out after " + Seconds(patience) + L" waiting for " + std::wstring(what));
+        std::this_thread::sleep_for(kPoll);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<WindowSearch*>(search);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == s->process)
+        s->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> Program::Windows() const {
+    WindowSearch search{Id(), {}};
+    ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Program::FindWindowOf(std::wstring_view className, std::wstring_view caption) const {
+    for (HWND window : Windows())
+        if (ClassOf(window) == className && CaptionOf(window) == caption)
+            return window;
+    return nullptr;
+}
+
+HWND Program::WaitForWindow(std::wstring_view className, std::wstring_view caption,
+                            milliseconds patience) const {
+    HWND found = nullptr;
+    WaitUntil(
+        L"a window of class " + std::wstring(className) + L" captioned '" + std::wstring(caption) +
+            L"'",
+        [&] {
+            found = FindWindowOf(className, caption);
+            return found && ::IsWindowVisible(found);
+        },
+        patience);
+    return found;
+}
+
+std::wstring Program::DescribeWindows() const {
+    std::wstring text;
+    for (HWND window : Windows()) {
+        const std::wstring name = ClassOf(window);
+        if (name == L"IME" || name == L"MSCTFIME UI")
+            continue;
+        text += L"    " + name + L" '" + CaptionOf(window) + L"'" +
+                (::IsWindowVisible(window) ? L"" : L" (hidden)");
+        if (const HWND message = IsDialog(window) ? ::GetDlgItem(window, kMessageTextId) : nullptr)
+            text += L": " + CaptionOf(message);
+        text += L"\n";
+    }
+    return text.empty() ? L"    none\n" : text;
+}
+
+void Program::WaitUntilGone(HWND window, std::wstring_view what) const {
+    WaitUntil(what, [&] { return !::IsWindow(window) || !::IsWindowVisible(window); });
+}
+
+std::filesystem::path Program::Screenshot(std::wstring_view name) const {
+    // Let the program finish painting what it has just changed.
+    for (HWND window : Windows())
+        if (::IsWindowVisible(window))
+            ::RedrawWindow(window, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::this_thread::sleep_for(milliseconds(300));
+    return SaveScreenshot(name);
+}
+
+// --- Message boxes -----------------------------------------------------------
+
+HWND Program::FindMessageBox() const {
+    for (HWND window : Windows())
+        if (::IsWindowVisible(window) && IsMessageBox(window))
+            return window;
+    return nullptr;
+}
+
+MessageBoxContent Program::ReadMessageBox(milliseconds patience) const {
+    HWND box = nullptr;
+    WaitUntil(
+        L"a message box", [&] { return (box = FindMessageBox()) != nullptr; }, patience);
+    MessageBoxContent content;
+    content.caption = TextOf(box);
+    content.text = TextOf(::GetDlgItem(box, kMessageTextId));
+    content.owner = ::GetWindow(box, GW_OWNER);
+    ::GetWindowRect(box, &content.rect);
+    for (HWND child : Descendants(box))
+        if (ClassOf(child) == L"Button" && ::IsWindowVisible(child))
+            content.buttons.push_back(TextOf(child));
+    content.icon = Icon::None;
+    if (const HWND iconStatic = IconStatic(box); iconStatic && ::IsWindowVisible(iconStatic)) {
+        // The box may still be painting: give the icon a moment to appear.
+        const auto deadline = steady_clock::now() + milliseconds(2000);
+        do {
+            content.icon = RecogniseIcon(iconStatic);
+            if (content.icon != Icon::Unknown)
+                break;
+            std::this_thread::sleep_for(milliseconds(100));
+        } while (steady_clock::now() < deadline);
+    }
+    return content;
+}
+
+void Program::CloseMessageBox(CloseBy how) const {
+    const HWND box = FindMessageBox();
+    if (!box)
+        Fail(L"no message box to close");
+    const std::wstring waitingFor = L"the message box '" + TextOf(box) + L"' to close";
+    switch (how) {
+    case CloseBy::OkButton:
+        Click(DialogButton(box, IDOK));
+        break;
+    case CloseBy::Escape: {
+        // The key goes where the user's key would go: the box's focused
+        // button, through the box's own dialog message handling.
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof(thread);
+        HWND target = DialogButton(box, IDOK);
+        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &thread) &&
+            thread.hwndFocus && ::IsChild(box, thread.hwndFocus))
+            target = thread.hwndFocus;
+        ::PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        ::PostMessageW(target, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+        break;
+    }
+    case CloseBy::CloseBox:
+        ::PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    }
+    WaitUntilGone(box, waitingFor);
+}
+
+MessageBoxContent Program::AnswerMessageBox(CloseBy how) const {
+    MessageBoxContent content = ReadMessageBox();
+    CloseMessageBox(how);
+    return content;
+}
+
+void Program::ExpectMessageBox(std::wstring_view caption, std::wstring_view text, Icon icon,
+                               CloseBy how) const {
+    const MessageBoxContent box = AnswerMessageBox(how);
+    EXPECT_EQ(Utf8(box.caption), Utf8(caption)) << "caption of the box saying " << Utf8(box.text);
+    EXPECT_EQ(Utf8(box.text), Utf8(text));
+    EXPECT_EQ(Utf8(NameOf(box.icon)), Utf8(NameOf(icon))) << "icon of the box " << Utf8(box.text);
+    EXPECT_EQ(box.buttons, std::vector<std::wstring>{L"OK"}) << "buttons of " << Utf8(box.text);
+}
+
+void Program::ExpectErrorBox(std::wstring_view text, CloseBy how) const {
+    ExpectMessageBox(L"エラー", text, Icon::Error, how);
+}
+
+void Program::ExpectInformationBox(std::wstring_view text, CloseBy how) const {
+    ExpectMessageBox(L"情報", text, Icon::Information, how);
+}
+
+// --- The folder prompt -------------------------------------------------------
+
+HWND Program::WaitForFolderPrompt(milliseconds patience) const {
+    HWND prompt = nullptr;
+    WaitUntil(
+        L"the folder prompt",
+        [&] {
+            for (HWND window : Windows())
+                if (::IsWindowVisible(window) && IsFolderPrompt(window))
+                    return (prompt = window) != nullptr;
+            return false;
+        },
+        patience);
+    return prompt;
+}
+
+std::wstring Program::FolderPromptText() const {
+    const HWND prompt = WaitForFolderPrompt();
+    for (HWND child : Descendants(prompt))
+        if (ClassOf(child) == L"Static" && ::IsWindowVisible(child))
+            if (std::wstring text = TextOf(child); !text.empty())
+                return text;
+    return {};
+}
+
+void Program::ChooseFolder(const fs::path& folder) const {
+    const HWND prompt = WaitForFolderPrompt();
+    const HWND tree = FindDescendant(prompt, L"SysTreeView32");
+    const std::wstring path = folder.wstring();
+    const std::wstring name = folder.filename().wstring();
+    WindowProcess process(prompt);
+    RemoteMemory text(process.get(), (path.size() + 1) * sizeof(wchar_t));
+    text.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    // A fresh prompt may ignore the first request, and says nothing either
+    // way: ask again until the tree shows the folder selected.
+    WaitUntil(L"the folder prompt to select " + path, [&] {
+        Send(prompt, kSetSelectionW, TRUE, text.At(0));
+        std::this_thread::sleep_for(milliseconds(100));
+        return SelectedTreeItem(tree) == name;
+    });
+    Click(DialogButton(prompt, IDOK));
+    WaitUntilGone(prompt, L"the folder prompt to accept " + path);
+}
+
+void Program::CancelFolderPrompt() const {
+    const HWND prompt = WaitForFolderPrompt();
+    Click(DialogButton(prompt, IDCANCEL));
+    WaitUntilGone(prompt, L"the folder prompt to close");
+}
+
+// --- The file prompt ---------------------------------------------------------
+
+HWND Program::WaitForFilePrompt(std::wstring_view title, milliseconds patience) const {
+    return WaitForWindow(L"#32770", title, patience);
+}
+
+namespace {
+
+HWND FileNameBox(HWND prompt) {
+    if (const HWND combo = FindDescendant(prompt, L"ComboBoxEx32", 0x47c))
+        if (const HWND edit = FindDescendant(combo, L"Edit"))
+            return edit;
+    if (const HWND edit = FindDescendant(prompt, L"Edit", 0x480))
+        return edit;
+    throw DriverError(L"the file prompt '" + TextOf(prompt) + L"' has no file-name box");
+}
+
+} // namespace
+
+std::wstring Program::FilePromptFileName(std::wstring_view title) const {
+    return TextOf(FileNameBox(WaitForFilePrompt(title)));
+}
+
+void Program::ChooseFile(std::wstring_view title, const fs::path& file) const {
+    const HWND prompt = WaitForFilePrompt(title);
+    const std::wstring path = file.wstring();
+    Send(FileNameBox(prompt), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(DialogButton(prompt, IDOK));
+    WaitUntil(L"the file prompt to accept " + path, [&] {
+        if (const HWND box = FindMessageBox(); box && ::GetWindow(box, GW_OWNER) == prompt)
+            Fail(L"the file prompt refused " + path + L": " +
+                 TextOf(::GetDlgItem(box, kMessageTextId)));
+        return !::IsWindow(prompt) || !::IsWindowVisible(prompt);
+    });
+}
+
+void Program::CancelFilePrompt(std::wstring_view title) const {
+    const HWND prompt = WaitForFilePrompt(title);
+    Click(DialogButton(prompt, IDCANCEL));
+    WaitUntilGone(prompt, L"the file prompt to close");
+}
+
+// --- Marovan -----------------------------------------------------------------
+
+Marovan Marovan::Start(const std::vector<std::wstring>& arguments, const Prepare& prepare) {
+    return Marovan(PathFromEnvironment(L"MAROVAN_EXE"), arguments, prepare);
+}
+
+HWND Marovan::Main() const {
+    HWND main = nullptr;
+    WaitUntil(L"the main window (TF_main 'Marovan')",
+              [&] { return (main = FindWindowOf(L"TF_main", L"Marovan")) != nullptr; });
+    return main;
+}
+
+HWND Marovan::WaitForMainWindow() const {
+    HWND main = nullptr;
+    WaitUntil(L"the main window to be shown", [&] {
+        main = FindWindowOf(L"TF_main", L"Marovan");
+        return main && ::IsWindowVisible(main);
+    });
+    return main;
+}
+
+bool Marovan::MainWindowVisible() const {
+    const HWND main = FindWindowOf(L"TF_main", L"Marovan");
+    return main && ::IsWindowVisible(main);
+}
+
+HWND Marovan::Control(int id) const {
+    const HWND main = Main();
+    const HWND control = FindDescendant(main, nullptr, id);
+    if (!control)
+        Fail(L"the main window has no control with id " + std::to_wstring(id));
+    return control;
+}
+
+void Marovan::Press(std::wstring_view caption) const {
+    const HWND main = WaitForMainWindow();
+    std::wstring captions;
+    for (HWND child : Descendants(main)) {
+        if (ClassOf(child) != L"Button")
+            continue;
+        const std::wstring text = TextOf(child);
+        if (text != caption) {
+            captions += L" '" + text + L"'";
+            continue;
+        }
+        if (!::IsWindowVisible(child) || !::IsWindowEnabled(child) || !::IsWindowEnabled(main))
+            Fail(L"cannot press " + std::wstring(caption) +
+                 L": the button or the main window takes no input now");
+        Click(child);
+        return;
+    }
+    Fail(L"the main window has no button '" + std::wstring(caption) + L"'; it has" + captions);
+}
+
+void Marovan::PressDetailsToggle() const {
+    Press(ButtonCaption(IDC_DETAILS));
+}
+
+std::wstring Marovan::ButtonCaption(int id) const {
+    return TextOf(Control(id));
+}
+std::wstring Marovan::Title() const {
+    return TextOf(Control(IDC_TITLE));
+}
+std::wstring Marovan::Status() const {
+    return TextOf(Control(IDC_STATUS));
+}
+std::wstring Marovan::Destination() const {
+    return TextOf(Control(IDC_DESTINATION));
+}
+
+ProgressBar Marovan::Progress() const {
+    const HWND bar = Control(IDC_PROGRESS);
+    ProgressBar progress;
+    progress.position = static_cast<int>(Send(bar, PBM_GETPOS));
+    progress.minimum = static_cast<int>(Send(bar, PBM_GETRANGE, TRUE));
+    progress.maximum = static_cast<int>(Send(bar, PBM_GETRANGE, FALSE));
+    return progress;
+}
+
+SIZE Marovan::WindowSize() const {
+    RECT rect{};
+    ::GetWindowRect(Main(), &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Marovan::ResizeTo(int width, int height) const {
+    const HWND main = WaitForMainWindow();
+    ::SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitUntil(L"the main window to take the size " + std::to_wstring(width) + L" x " +
+                  std::to_wstring(height),
+              [&] {
+                  const SIZE size = WindowSize();
+                  return size.cx == width && size.cy == height;
+              });
+}
+
+std::vector<std::wstring> Marovan::Tabs() const {
+    return TabCaptions(Control(IDC_PAGES));
+}
+
+std::wstring Marovan::DocumentText() const {
+    return TextOf(Control(IDC_DOCUMENT_TEXT));
+}
+
+std::vector<std::vector<std::wstring>> Marovan::Table() const {
+    const HWND table = Control(IDC_LINK_TABLE);
+    std::vector<std::vector<std::wstring>> rows{HeaderTitles(table)};
+    for (auto& row : ListViewItems(table))
+        rows.push_back(std::move(row));
+    return rows;
+}
+
+std::vector<int> Marovan::ColumnWidths() const {
+    return ListViewColumnWidths(Control(IDC_LINK_TABLE));
+}
+
+void Marovan::WaitForTableRows(std::size_t rows) const {
+    WaitUntil(L"the link table to have " + std::to_wstring(rows) + L" rows",
+              [&] { return Table().size() == rows; });
+}
+
+void Marovan::WaitForStatus(std::wstring_view status) const {
+    WaitUntil(L"the status line '" + std::wstring(status) + L"'",
+              [&] { return Status() == status; });
+}
+
+HWND Marovan::WaitForDocumentPrompt() const {
+    return WaitForFilePrompt(kDocumentPromptTitle);
+}
+
+void Marovan::ChooseDocument(const fs::path& document) const {
+    ChooseFile(kDocumentPromptTitle, document);
+}
+
+void Marovan::CancelDocumentPrompt() const {
+    CancelFilePrompt(kDocumentPromptTitle);
+}
+
+std::wstring Marovan::DocumentPromptFileName() const {
+    return FilePromptFileName(kDocumentPromptTitle);
+}
+
+void Marovan::ExpectFailureReport(std::wstring_view text) const {
+    // MB_ICONSTOP is the error icon.
+    ExpectMessageBox(L"Marovan", text, Icon::Error);
+}
+
+} // namespace marovan::e2e

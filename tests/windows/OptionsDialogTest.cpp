@@ -1,0 +1,274 @@
+// The Options dialog run inside the test process, worked from a second thread
+// as a user would, against the settings file beside this executable and the
+// user's Send To folder of the test prefix.
+
+#include "opt/TF_opt.h"
+
+#include "ScratchFolder.h"
+#include "platform/Handles.h"
+#include "resources/resource.h"
+#include "settings/SendTo.h"
+#include "settings/Settings.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace marovan;
+using namespace std::chrono_literals;
+using marovan::test::Exists;
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+// A dialog of `thread` with the given caption, once it is visible.
+HWND WaitForDialog(DWORD thread, const wchar_t* caption, HWND except = nullptr) {
+    struct Search {
+        const wchar_t* caption;
+        HWND except;
+        HWND found = nullptr;
+    } search{caption, except};
+    for (auto until = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms)) {
+        ::EnumThreadWindows(
+            thread,
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(data);
+                if (window != s.except && ::IsWindowVisible(window) &&
+                    ClassOf(window) == L"#32770" && TextOf(window) == s.caption) {
+                    s.found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+    }
+    return nullptr;
+}
+
+bool WaitUntilGone(HWND window) {
+    for (auto until = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(20ms)) {
+        if (!::IsWindow(window) || !::IsWindowVisible(window))
+            return true;
+    }
+    return false;
+}
+
+bool Checked(HWND dialog, int id) {
+    return ::SendMessageW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND dialog, int id) {
+    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// Keys go to the focused control through the dialog's own message loop.
+void PressKey(HWND control, WPARAM key) {
+    ::PostMessageW(control, WM_KEYDOWN, key, 1);
+    ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+
+// Leaves neither a settings file nor a shortcut of the user behind, and keeps
+// whatever was there before the test.
+class OptionsDialog : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(shortcut_.empty() || sendToFolder_.empty());
+        savedIni_ = Exists(ini_) ? test::ReadBytes(ini_) : std::string();
+        hadIni_ = Exists(ini_);
+        ::DeleteFileW(ini_.c_str());
+        ::DeleteFileW(shortcut_.c_str());
+    }
+    void TearDown() override {
+        ::RemoveDirectoryW(ini_.c_str());
+        ::DeleteFileW(ini_.c_str());
+        ::DeleteFileW(shortcut_.c_str());
+        if (hadIni_)
+            test::WriteBytes(ini_, savedIni_);
+    }
+
+    // Runs the dialog on this thread while `user` works it from another; the
+    // user closes it in the end, or, having failed, it is closed for them.
+    void RunDialog(const std::function<void(HWND dialog)>& user) {
+        const DWORD thread = ::GetCurrentThreadId();
+        std::thread worker([&] {
+            const HWND dialog = WaitForDialog(thread, L"Option");
+            opened_ = dialog != nullptr;
+            if (!dialog)
+                return;
+            user(dialog);
+            if (::IsWindow(dialog))
+                ::PostMessageW(dialog, WM_COMMAND, IDC_OPT_CANCEL, 0);
+        });
+        TF_opt F_opt;
+        F_opt.ShowModal(nullptr);
+        worker.join();
+        ASSERT_TRUE(opened_);
+    }
+
+    win::ComApartment com_;
+    const std::wstring ini_ = settings::SettingsPath();
+    const std::wstring sendToFolder_ = sendto::SendToFolder();
+    const std::wstring shortcut_ = sendto::ShortcutPath(sendToFolder_);
+    std::string savedIni_;
+    bool hadIni_ = false;
+    bool opened_ = false;
+};
+
+TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
+    struct Seen {
+        RECT client{};
+        std::vector<std::wstring> captions;
+        std::vector<RECT> places;
+        std::vector<int> tabOrder;
+        int focus = 0;
+        bool anyChecked = true;
+        std::wstring font;
+        LONG fontHeight = 0;
+        bool openAfterKeys = false;
+        bool closed = false;
+    } seen;
+    const int ids[] = {IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH,
+                       IDC_OPT_SENDTO,  IDC_OPT_OK,          IDC_OPT_CANCEL};
+    RunDialog([&](HWND dialog) {
+        ::GetClientRect(dialog, &seen.client);
+        seen.anyChecked = false;
+        for (int id : ids) {
+            const HWND control = ::GetDlgItem(dialog, id);
+            seen.captions.push_back(TextOf(control));
+            RECT place{};
+            ::GetWindowRect(control, &place);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+            seen.places.push_back(place);
+            seen.anyChecked = seen.anyChecked || Checked(dialog, id);
+        }
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(
+                         ::SendMessageW(::GetDlgItem(dialog, IDC_OPT_AI_COPY), WM_GETFONT, 0, 0)),
+                     sizeof(font), &font);
+        seen.font = font.lfFaceName;
+        seen.fontHeight = font.lfHeight;
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &gui);
+        seen.focus = ::GetDlgCtrlID(gui.hwndFocus);
+        HWND item = ::GetDlgItem(dialog, IDC_OPT_AI_COPY);
+        for (int i = 0; i < 7; ++i, item = ::GetNextDlgTabItem(dialog, item, FALSE))
+            seen.tabOrder.push_back(::GetDlgCtrlID(item));
+
+        // Enter on a check box and Esc do nothing; the close box cancels.
+        PressKey(gui.hwndFocus, VK_RETURN);
+        PressKey(gui.hwndFocus, VK_ESCAPE);
+        std::this_thread::sleep_for(300ms);
+        seen.openAfterKeys = ::IsWindowVisible(dialog) != FALSE;
+        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        seen.closed = WaitUntilGone(dialog);
+    });
+    EXPECT_EQ(seen.client.right, 444);
+    EXPECT_EQ(seen.client.bottom, 202);
+    EXPECT_THAT(seen.captions,
+                testing::ElementsAre(
+                    L"AIファイルも収集フォルダにコピーする", L"画像収集後に収集フォルダを開く",
+                    L"画像パスにファイルが無い場合、AIファイルのあるフォルダ内を探す",
+                    L"右クリックの「送る」に登録する", L"OK", L"キャンセル"));
+    const RECT expected[] = {{40, 24, 420, 41},   {40, 55, 420, 72},    {40, 86, 420, 103},
+                             {40, 117, 420, 134}, {248, 160, 323, 185}, {329, 160, 404, 185}};
+    for (std::size_t i = 0; i < std::size(expected) && i < seen.places.size(); ++i) {
+        EXPECT_EQ(seen.places[i].left, expected[i].left) << i;
+        EXPECT_EQ(seen.places[i].top, expected[i].top) << i;
+        EXPECT_EQ(seen.places[i].right, expected[i].right) << i;
+        EXPECT_EQ(seen.places[i].bottom, expected[i].bottom) << i;
+    }
+    EXPECT_FALSE(seen.anyChecked);
+    EXPECT_EQ(seen.font, L"Tahoma");
+    EXPECT_EQ(seen.fontHeight, -11);
+    EXPECT_EQ(seen.focus, IDC_OPT_AI_COPY);
+    EXPECT_THAT(seen.tabOrder,
+                testing::ElementsAre(IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH,
+                                     IDC_OPT_OK, IDC_OPT_CANCEL, IDC_OPT_SENDTO, IDC_OPT_AI_COPY));
+    EXPECT_TRUE(seen.openAfterKeys) << "Enter or Esc closed the dialog";
+    EXPECT_TRUE(seen.closed) << "the close box did not close the dialog";
+    EXPECT_FALSE(Exists(ini_));
+    EXPECT_FALSE(Exists(shortcut_));
+}
+
+TEST_F(OptionsDialog, OkWritesTheBoxesAndRegistersThenShowsThemAgain) {
+    bool closed = false;
+    RunDialog([&](HWND dialog) {
+        Click(dialog, IDC_OPT_ERR_SEARCH);
+        Click(dialog, IDC_OPT_SENDTO);
+        // Enter on the focused OK button presses it.
+        ::PostMessageW(dialog, WM_NEXTDLGCTL,
+                       reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)), TRUE);
+        std::this_thread::sleep_for(100ms);
+        PressKey(::GetDlgItem(dialog, IDC_OPT_OK), VK_RETURN);
+        closed = WaitUntilGone(dialog);
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(settings::ReadAll(), (settings::AllOptions{.errSearch = true, .sendTo = true}));
+    EXPECT_TRUE(Exists(shortcut_));
+
+    std::vector<bool> boxes;
+    RunDialog([&](HWND dialog) {
+        for (int id : {IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH, IDC_OPT_SENDTO})
+            boxes.push_back(Checked(dialog, id));
+        Click(dialog, IDC_OPT_SENDTO);
+        Click(dialog, IDC_OPT_OK);
+        closed = WaitUntilGone(dialog);
+    });
+    EXPECT_THAT(boxes, testing::ElementsAre(false, false, true, true));
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(settings::ReadAll(), (settings::AllOptions{.errSearch = true}));
+    EXPECT_FALSE(Exists(shortcut_));
+}
+
+TEST_F(OptionsDialog, RefusedWriteIsReportedAndTheDialogStaysOpen) {
+    ASSERT_TRUE(::CreateDirectoryW(ini_.c_str(), nullptr));
+    std::wstring report;
+    bool openAfterReport = false;
+    bool closedByCancel = false;
+    RunDialog([&](HWND dialog) {
+        Click(dialog, IDC_OPT_SENDTO);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)));
+        const HWND box = WaitForDialog(::GetWindowThreadProcessId(dialog, nullptr), L"Marovan");
+        if (!box)
+            return;
+        report = TextOf(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitUntilGone(box);
+        std::this_thread::sleep_for(100ms);
+        openAfterReport = ::IsWindowVisible(dialog) != FALSE;
+        Click(dialog, IDC_OPT_CANCEL);
+        closedByCancel = WaitUntilGone(dialog);
+    });
+    // The general error report ends the sentence with its full stop.
+    EXPECT_EQ(report, ini_ + L" に書き込めません.");
+    EXPECT_TRUE(openAfterReport);
+    EXPECT_TRUE(closedByCancel);
+    EXPECT_TRUE(test::IsDirectory(ini_));
+    EXPECT_FALSE(Exists(shortcut_)) << "the Send To registration ran after the refused write";
+}
+
+} // namespace

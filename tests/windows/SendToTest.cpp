@@ -1,0 +1,164 @@
+#include "settings/SendTo.h"
+#include "settings/ProgramFile.h"
+
+#include "ScratchFolder.h"
+#include "main/Failure.h"
+#include "platform/Handles.h"
+#include "platform/ShellLink.h"
+#include "platform/WinText.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace marovan;
+using marovan::test::Exists;
+using marovan::test::ScratchFolder;
+
+struct LinkContents {
+    std::wstring target;
+    std::wstring workingFolder;
+};
+
+// Loads a shortcut back the way the shell does.
+LinkContents LoadLink(const std::wstring& path) {
+    win::ComPtr<IShellLinkW> link;
+    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IShellLinkW, link.put_void()));
+    win::ComPtr<IPersistFile> file;
+    if (!link || FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
+        return {};
+    EXPECT_HRESULT_SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+    wchar_t target[MAX_PATH] = {};
+    wchar_t folder[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(folder, MAX_PATH);
+    return {target, folder};
+}
+
+int FilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++count;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return count;
+}
+
+class SendTo : public testing::Test {
+protected:
+    SendTo() {
+        ::CreateDirectoryW(sendTo_.c_str(), nullptr);
+        ::CreateDirectoryW(program_.c_str(), nullptr);
+        test::WriteBytes(exe_, "MZ");
+    }
+
+    win::ComApartment com_;
+    ScratchFolder folder_{L"sendto"};
+    const std::wstring sendTo_ = folder_ / L"SendTo";
+    const std::wstring program_ = folder_ / L"プログラム";
+    const std::wstring exe_ = program_ + L"\\Marovan.exe";
+    const std::wstring shortcut_ = sendTo_ + L"\\Marovan.lnk";
+};
+
+TEST_F(SendTo, RegisteringWritesAShortcutToTheExecutableInItsFolder) {
+    sendto::ApplyAt(true, sendTo_, exe_);
+    ASSERT_TRUE(Exists(shortcut_));
+    const LinkContents link = LoadLink(shortcut_);
+    EXPECT_EQ(link.target, exe_);
+    EXPECT_EQ(link.workingFolder, program_ + L"\\");
+}
+
+TEST_F(SendTo, RegisteringAgainKeepsOneShortcutAndFollowsAMovedExecutable) {
+    sendto::ApplyAt(true, sendTo_, exe_);
+    sendto::ApplyAt(true, sendTo_, exe_);
+    EXPECT_EQ(FilesIn(sendTo_), 1);
+
+    const std::wstring moved = folder_ / L"Moved";
+    ASSERT_TRUE(::CreateDirectoryW(moved.c_str(), nullptr));
+    ASSERT_TRUE(::MoveFileW(exe_.c_str(), (moved + L"\\Marovan.exe").c_str()));
+    sendto::ApplyAt(true, sendTo_, moved + L"\\Marovan.exe");
+    EXPECT_EQ(FilesIn(sendTo_), 1);
+    const LinkContents link = LoadLink(shortcut_);
+    EXPECT_EQ(link.target, moved + L"\\Marovan.exe");
+    EXPECT_EQ(link.workingFolder, moved + L"\\");
+}
+
+TEST_F(SendTo, UnregisteringRemovesTheShortcutAndAMissingOneIsNoError) {
+    sendto::ApplyAt(true, sendTo_, exe_);
+    ASSERT_TRUE(Exists(shortcut_));
+    sendto::ApplyAt(false, sendTo_, exe_);
+    EXPECT_FALSE(Exists(shortcut_));
+    EXPECT_NO_THROW(sendto::ApplyAt(false, sendTo_, exe_));
+    EXPECT_EQ(FilesIn(sendTo_), 0);
+}
+
+TEST_F(SendTo, WithoutASendToFolderNothingIsCreated) {
+    // An empty folder would put "\Marovan.lnk" at the root of the current
+    // drive; the current folder is checked as well.
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring places[] = {L"\\Marovan.lnk", L"Marovan.lnk",
+                                   std::wstring(current) + L"\\Marovan.lnk"};
+    for (const std::wstring& place : places)
+        ASSERT_FALSE(Exists(place)) << place;
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder_.path().c_str()));
+    sendto::ApplyAt(true, L"", exe_);
+    const bool createdHere = Exists(L"Marovan.lnk") || FilesIn(folder_.path()) != 0;
+    const bool createdAtRoot = Exists(L"\\Marovan.lnk");
+    ::SetCurrentDirectoryW(current);
+    EXPECT_FALSE(createdHere);
+    EXPECT_FALSE(createdAtRoot);
+    EXPECT_EQ(FilesIn(sendTo_), 0);
+}
+
+TEST_F(SendTo, TheUsersSendToFolderComesFromTheShellFolders) {
+    const std::wstring folder = sendto::SendToFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(test::IsDirectory(folder)) << folder;
+    EXPECT_EQ(folder.substr(folder.size() - 7), L"\\SendTo");
+}
+
+TEST_F(SendTo, ApplyUsesTheUsersFolderAndTheRunningExecutable) {
+    const std::wstring shortcut = sendto::ShortcutPath(sendto::SendToFolder());
+    ASSERT_FALSE(Exists(shortcut)) << "a shortcut of an earlier run was left behind";
+    sendto::Apply(true);
+    ASSERT_TRUE(Exists(shortcut));
+    const LinkContents link = LoadLink(shortcut);
+    EXPECT_EQ(link.target, settings::ExecutablePath());
+    EXPECT_EQ(link.workingFolder, settings::FolderOf(settings::ExecutablePath()));
+    sendto::Apply(false);
+    EXPECT_FALSE(Exists(shortcut));
+}
+
+TEST(ShellLink, AnObjectThatCannotBeMadeIsAFailureNamingTheClass) {
+    // A thread that never initialised COM cannot make the object.
+    std::u16string message;
+    std::thread([&] {
+        try {
+            win::SaveShellLink(L"C:\\never.lnk", L"C:\\x.exe", L"C:\\");
+        } catch (const Failure& failure) {
+            message = failure.Message();
+        }
+    }).join();
+    const std::u16string suffix = u", ClassID: {00021401-0000-0000-C000-000000000046}";
+    ASSERT_GT(message.size(), suffix.size()) << "no failure, or no description";
+    EXPECT_EQ(message.substr(message.size() - suffix.size()), suffix);
+    const std::u16string description = message.substr(0, message.size() - suffix.size());
+    EXPECT_EQ(description.find_first_of(u"\r\n"), std::u16string::npos);
+    EXPECT_FALSE(Exists(L"C:\\never.lnk"));
+}
+
+} // namespace
