@@ -98,8 +98,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeo
 }
 
 std::wstring TextOf(HWND window) {
-    if (::_wgetenv(L"E2E_TRACE"))
-        ::fwprintf(stderr, L"TextOf %p %ls '%ls'\n", (void*)window, ClassOf(window).c_str(), CaptionOf(window).c_str());
     const auto length = static_cast<std::size_t>(Send(window, WM_GETTEXTLENGTH));
     std::wstring text(length + 1, L'\0');
     const auto copied = static_cast<std::size_t>(
