@@ -15,8 +15,11 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder(std::wstring_view purpose) {
     static std::atomic<unsigned> serial{0};
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH, temp);
+    // Under the drive's root rather than the user's Temp folder: Wine's folder
+    // prompt often fails to select folders inside the user's profile.
+    const std::wstring temp = L"C:\\marovan-e2e";
+    std::error_code ignored;
+    fs::create_directories(temp, ignored);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate =
             fs::path(temp) /
@@ -28,7 +31,7 @@ TempFolder::TempFolder(std::wstring_view purpose) {
             return;
         }
     }
-    throw DriverError(L"cannot create a temporary folder under " + std::wstring(temp));
+    throw DriverError(L"cannot create a temporary folder under " + temp);
 }
 
 TempFolder::~TempFolder() {

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{u"0x", std::nullopt}, ValueCase{u"$", std::nullopt},
         ValueCase{u"-", std::nullopt}, ValueCase{u"+-1", std::nullopt},
         ValueCase{u"- 1", std::nullopt}, ValueCase{u"$0x1", std::nullopt},
-        ValueCase{u"1.0", std::nullopt},
-        ValueCase{u"１", std::nullopt}, ValueCase{u"0b1", std::nullopt}));
+        ValueCase{u"1.0", std::nullopt}, ValueCase{u"１", std::nullopt},
+        ValueCase{u"0b1", std::nullopt}));
 
 } // namespace
