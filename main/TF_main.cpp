@@ -33,10 +33,12 @@ constexpr int kTabHeight96 = 20;
 constexpr int kRowHeight96 = 20;
 constexpr std::array<int, kColumnCount> kColumnWidths96 = {30, 35, 150, 500};
 
-// Outer window sizes of the details toggle: fixed pixels, never scaled.
-constexpr int kCollapsedHeight = 230;
-constexpr int kExpandedHeight = 450;
-constexpr int kCollapsedWidth = 450;
+// Outer window sizes of the details toggle, at 96 DPI. They are scaled like
+// the layout: unscaled, the collapsed window would cut the buttons in half on
+// a high-DPI display.
+constexpr int kCollapsedHeight96 = 230;
+constexpr int kExpandedHeight96 = 450;
+constexpr int kCollapsedWidth96 = 450;
 
 constexpr COLORREF kPanelColour = RGB(0x3C, 0x3C, 0x3C);
 constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
@@ -256,7 +258,7 @@ void TF_main::SizeStatusToText() {
 void TF_main::FormCreate() {
     RECT own{};
     ::GetWindowRect(hwnd(), &own);
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, kCollapsedHeight,
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kCollapsedHeight96),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     links_.WriteHeader();
     SyncLinkTableRows();
@@ -430,12 +432,12 @@ void TF_main::SpeedButton4Click() {
     ::GetWindowRect(hwnd(), &own);
     const int height = own.bottom - own.top;
     HWND toggle = ::GetDlgItem(hwnd(), IDC_DETAILS);
-    if (height > kCollapsedHeight) {
-        ::SetWindowPos(hwnd(), nullptr, 0, 0, kCollapsedWidth, kCollapsedHeight,
+    if (height > Scaled(kCollapsedHeight96)) {
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, Scaled(kCollapsedWidth96), Scaled(kCollapsedHeight96),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::SetWindowTextW(toggle, L"詳細表示");
     } else {
-        ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, kExpandedHeight,
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kExpandedHeight96),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::SetWindowTextW(toggle, L"隠す");
     }
