@@ -57,8 +57,8 @@ TEST_F(CollectionRun, FillsTheTableWithThreeCp932Links) {
     const auto table = app.Table();
     ASSERT_EQ(table.size(), 5u);
     EXPECT_EQ(Column(table, 0), (std::vector<std::wstring>{L"", L"1", L"2", L"3", L""}));
-    EXPECT_EQ(Column(table, 2),
-              (std::vector<std::wstring>{L"ファイル名", L"写真１.psd", L"b.tif", L"ロゴ.eps", L""}));
+    EXPECT_EQ(Column(table, 2), (std::vector<std::wstring>{L"ファイル名", L"写真１.psd", L"b.tif",
+                                                           L"ロゴ.eps", L""}));
     EXPECT_EQ(Column(table, 3), (std::vector<std::wstring>{L"パス", a, b, c, L""}));
     EXPECT_EQ(app.Destination(), L"\u3000\u3000" + destination.wstring());
     EXPECT_EQ(app.Status(), L"");
@@ -150,7 +150,8 @@ TEST_F(CollectionRun, ClearDetailsEmptiesEverythingButTheHeader) {
 TEST_F(CollectionRun, EveryStartupArgumentRunsBeforeTheWindowAppears) {
     const fs::path first = Document(L"1.ai", {L"C:\\x\\one.png"});
     const fs::path second = Document(L"2.ai", {L"C:\\x\\a.png", L"C:\\x\\b.png"});
-    Marovan app = Marovan::Start({L"\"" + first.wstring() + L"\"", L"\"" + second.wstring() + L"\""});
+    Marovan app =
+        Marovan::Start({L"\"" + first.wstring() + L"\"", L"\"" + second.wstring() + L"\""});
     for (const fs::path& document : {first, second}) {
         app.ChooseFolder(destination);
         app.ChooseDocument(document);
@@ -181,11 +182,11 @@ TEST_F(CollectionRun, MarksCopiesAndSummarisesLinksOfAllThreeKinds) {
     app.CloseMessageBox();
     EXPECT_EQ(summary.caption, L"エラー");
     EXPECT_EQ(NameOf(summary.icon), NameOf(Icon::Error));
-    EXPECT_EQ(Utf8(summary.text), Utf8(L"一部画像の収集を失敗しました！\r\n成功：  2個\r\n失敗：  2個"));
+    EXPECT_EQ(Utf8(summary.text),
+              Utf8(L"一部画像の収集を失敗しました！\r\n成功：  2個\r\n失敗：  2個"));
     const auto table = app.Table();
     ASSERT_EQ(table.size(), 6u);
-    EXPECT_EQ(Column(table, 1),
-              (std::vector<std::wstring>{L"結果", L"○", L"△", L"×", L"×", L""}));
+    EXPECT_EQ(Column(table, 1), (std::vector<std::wstring>{L"結果", L"○", L"△", L"×", L"×", L""}));
     app.Screenshot(L"run-marks");
 
     const auto copied = FilesBelow(destination);
