@@ -457,29 +457,55 @@ std::wstring Program::FolderPromptText() const {
     return {};
 }
 
+namespace {
+
+// Walks down from the selected drive by folder names, selecting each.
+void WalkTree(HWND tree, const std::vector<std::wstring>& names) {
+    LPARAM item = SelectedTreeItem(tree);
+    for (const std::wstring& name : names) {
+        LPARAM next = 0;
+        for (LPARAM child : TreeChildren(tree, item))
+            if (::CompareStringOrdinal(TreeItemText(tree, child).c_str(), -1, name.c_str(), -1,
+                                       TRUE) == CSTR_EQUAL)
+                next = child;
+        if (!next)
+            return;
+        SelectTreeItem(tree, next);
+        item = next;
+    }
+}
+
+} // namespace
+
 void Program::ChooseFolder(const fs::path& folder) const {
     const HWND prompt = WaitForFolderPrompt();
     const HWND tree = FindDescendant(prompt, L"SysTreeView32");
     const std::wstring path = folder.wstring();
     const std::wstring name = folder.filename().wstring();
+    const std::wstring drive = folder.root_path().wstring();
+    std::vector<std::wstring> names;
+    for (const auto& part : folder.relative_path())
+        names.push_back(part.wstring());
+
     WindowProcess process(prompt);
-    const std::wstring root = path.substr(0, 3);
-    const std::size_t rootOffset = (path.size() + 1) * sizeof(wchar_t);
-    RemoteMemory text(process.get(), rootOffset + (root.size() + 1) * sizeof(wchar_t));
-    text.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-    text.Write(rootOffset, root.c_str(), (root.size() + 1) * sizeof(wchar_t));
-    // A fresh prompt may ignore a request, and says nothing either way; Wine
-    // also tends to ignore one made while another branch is selected. Ask
-    // again, passing by the drive's root, until the tree shows the folder.
-    int attempt = 0;
-    WaitUntil(L"the folder prompt to select " + path, [&] {
-        if (++attempt % 3 == 0) {
-            Send(prompt, kSetSelectionW, TRUE, text.At(rootOffset));
-            std::this_thread::sleep_for(milliseconds(100));
-        }
+    RemoteMemory text(process.get(), (path.size() + 1) * sizeof(wchar_t));
+    const auto request = [&](const std::wstring& target) {
+        text.Write(0, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
         Send(prompt, kSetSelectionW, TRUE, text.At(0));
-        std::this_thread::sleep_for(milliseconds(100));
-        return SelectedTreeItem(tree) == name;
+    };
+    // The prompt is asked for the folder itself first. A fresh prompt may
+    // ignore that, and says nothing either way; and under Wine a folder below
+    // the user's profile is looked for among the profile's special folders
+    // and not found. Then the driver selects the drive and walks down the
+    // tree by the folders' names, as a user clicking through it would.
+    const auto selected = [&] { return TreeItemText(tree, SelectedTreeItem(tree)) == name; };
+    WaitUntil(L"the folder prompt to select " + path, [&] {
+        request(path);
+        if (selected())
+            return true;
+        request(drive);
+        WalkTree(tree, names);
+        return selected();
     });
     Click(DialogButton(prompt, IDOK));
     WaitUntilGone(prompt, L"the folder prompt to accept " + path);
@@ -649,6 +675,14 @@ std::vector<std::vector<std::wstring>> Marovan::Table() const {
 
 std::vector<int> Marovan::ColumnWidths() const {
     return ListViewColumnWidths(Control(IDC_LINK_TABLE));
+}
+
+RECT Marovan::CellOnScreen(std::size_t row, int column) const {
+    const HWND table = Control(IDC_LINK_TABLE);
+    RECT rect = row == 0 ? HeaderItemRect(table, column)
+                         : ListViewCellRect(table, static_cast<int>(row - 1), column);
+    ::MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 void Marovan::WaitForTableRows(std::size_t rows) const {

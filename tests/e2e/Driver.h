@@ -150,6 +150,8 @@ public:
     // Row 0 is the header; rows 1.. are the table's rows, 4 cells each.
     std::vector<std::vector<std::wstring>> Table() const;
     std::vector<int> ColumnWidths() const;
+    // A cell of the table on screen, rows counted as in Table().
+    RECT CellOnScreen(std::size_t row, int column) const;
 
     // Waits until the table has `rows` rows, header included.
     void WaitForTableRows(std::size_t rows) const;

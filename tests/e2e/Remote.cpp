@@ -226,6 +226,37 @@ std::vector<int> ListViewColumnWidths(HWND listView) {
     return widths;
 }
 
+RECT HeaderItemRect(HWND listView, int column) {
+    const HWND header = reinterpret_cast<HWND>(Send(listView, LVM_GETHEADER));
+    WindowProcess process(listView);
+    RemoteMemory block(process.get(), sizeof(RECT));
+    RECT rect{};
+    if (!header || !Send(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), block.At(0)))
+        throw DriverError(L"no header item " + std::to_wstring(column));
+    block.Read(0, &rect, sizeof(rect));
+    // Header coordinates to the list view's.
+    ::MapWindowPoints(header, listView, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT ListViewCellRect(HWND listView, int item, int column) {
+    WindowProcess process(listView);
+    RemoteMemory block(process.get(), sizeof(RECT));
+    RECT rect{};
+    rect.top = column;
+    rect.left = LVIR_BOUNDS;
+    block.Write(0, &rect, sizeof(rect));
+    if (!Send(listView, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), block.At(0)))
+        throw DriverError(L"no cell at item " + std::to_wstring(item) + L", column " +
+                          std::to_wstring(column));
+    block.Read(0, &rect, sizeof(rect));
+    if (column == 0) {
+        // The bounds of column 0 are the whole row's; its own width ends it.
+        rect.right = rect.left + static_cast<int>(Send(listView, LVM_GETCOLUMNWIDTH, 0));
+    }
+    return rect;
+}
+
 std::vector<std::wstring> TabCaptions(HWND tabControl) {
     const auto count = static_cast<int>(Send(tabControl, TCM_GETITEMCOUNT));
     WindowProcess process(tabControl);
@@ -250,30 +281,46 @@ int SelectedTab(HWND tabControl) {
     return static_cast<int>(Send(tabControl, TCM_GETCURSEL));
 }
 
-std::wstring SelectedTreeItem(HWND treeView) {
-    const auto selected = static_cast<LPARAM>(Send(treeView, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    if (!selected)
+LPARAM SelectedTreeItem(HWND treeView) {
+    return static_cast<LPARAM>(Send(treeView, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+std::wstring TreeItemText(HWND treeView, LPARAM item) {
+    if (!item)
         return {};
     WindowProcess process(treeView);
     RemoteMemory block(process.get(), kBlockSize);
-    TVITEMW item{};
-    item.mask = TVIF_TEXT | TVIF_HANDLE;
-    item.hItem = reinterpret_cast<HTREEITEM>(selected);
-    item.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
-    item.cchTextMax = kTextChars;
-    block.Write(0, &item, sizeof(item));
+    TVITEMW request{};
+    request.mask = TVIF_TEXT | TVIF_HANDLE;
+    request.hItem = reinterpret_cast<HTREEITEM>(item);
+    request.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
+    request.cchTextMax = kTextChars;
+    block.Write(0, &request, sizeof(request));
     const wchar_t nothing = L'\0';
     block.Write(kTextOffset, &nothing, sizeof(nothing));
     if (!Send(treeView, TVM_GETITEMW, 0, block.At(0)))
         return {};
     // A control may answer with a pointer to its own copy of the text.
-    block.Read(0, &item, sizeof(item));
-    if (item.pszText == reinterpret_cast<wchar_t*>(block.At(kTextOffset)))
+    block.Read(0, &request, sizeof(request));
+    if (request.pszText == reinterpret_cast<wchar_t*>(block.At(kTextOffset)))
         return block.ReadText(kTextOffset, kTextChars);
     wchar_t text[MAX_PATH + 1] = {};
     SIZE_T read = 0;
-    ::ReadProcessMemory(process.get(), item.pszText, text, MAX_PATH * sizeof(wchar_t), &read);
+    ::ReadProcessMemory(process.get(), request.pszText, text, MAX_PATH * sizeof(wchar_t), &read);
     return text;
+}
+
+std::vector<LPARAM> TreeChildren(HWND treeView, LPARAM item) {
+    Send(treeView, TVM_EXPAND, TVE_EXPAND, item);
+    std::vector<LPARAM> children;
+    for (auto child = static_cast<LPARAM>(Send(treeView, TVM_GETNEXTITEM, TVGN_CHILD, item)); child;
+         child = static_cast<LPARAM>(Send(treeView, TVM_GETNEXTITEM, TVGN_NEXT, child)))
+        children.push_back(child);
+    return children;
+}
+
+void SelectTreeItem(HWND treeView, LPARAM item) {
+    Send(treeView, TVM_SELECTITEM, TVGN_CARET, item);
 }
 
 } // namespace marovan::e2e

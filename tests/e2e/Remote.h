@@ -77,11 +77,17 @@ private:
 std::vector<std::wstring> HeaderTitles(HWND listView);
 std::vector<std::vector<std::wstring>> ListViewItems(HWND listView);
 std::vector<int> ListViewColumnWidths(HWND listView);
+// Client coordinates of a header item, and of an item's cell.
+RECT HeaderItemRect(HWND listView, int column);
+RECT ListViewCellRect(HWND listView, int item, int column);
 
 std::vector<std::wstring> TabCaptions(HWND tabControl);
 int SelectedTab(HWND tabControl);
 
-// The text of a tree view's selected item (empty when none is selected).
-std::wstring SelectedTreeItem(HWND treeView);
+// Tree view items by handle; an item's children are listed after expanding it.
+LPARAM SelectedTreeItem(HWND treeView);
+std::wstring TreeItemText(HWND treeView, LPARAM item);
+std::vector<LPARAM> TreeChildren(HWND treeView, LPARAM item);
+void SelectTreeItem(HWND treeView, LPARAM item);
 
 } // namespace marovan::e2e
