@@ -1,4 +1,4 @@
-#include "TempFolder.h"
+#include "ScratchFolder.h"
 
 #include "main/Failure.h"
 #include "platform/Files.h"
@@ -15,8 +15,9 @@
 namespace marovan::win {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TempFolder;
+using test::Exists;
+using test::ReadBytes;
+using test::ScratchFolder;
 
 std::u16string Cp932(const std::string& bytes) {
     return DecodeCodePage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, 932);
@@ -49,14 +50,26 @@ TEST(DesktopPath, IsAnExistingFolder) {
 
 class FilesTest : public testing::Test {
 protected:
-    TempFolder temp;
+    // A file of the scratch folder with the given bytes; its path.
+    std::wstring Write(const std::wstring& name, const std::string& bytes) const {
+        const std::wstring path = temp / name;
+        test::WriteBytes(path, bytes);
+        return path;
+    }
+    std::wstring Folder(const std::wstring& name) const {
+        const std::wstring path = temp / name;
+        ::CreateDirectoryW(path.c_str(), nullptr);
+        return path;
+    }
+
+    ScratchFolder temp{L"files"};
 };
 
 TEST_F(FilesTest, OnlyRegularFilesExist) {
-    const std::wstring file = temp.Write(L"a.png", "png");
+    const std::wstring file = Write(L"a.png", "png");
     EXPECT_TRUE(IsRegularFile(file));
-    EXPECT_TRUE(IsRegularFile(temp.Write(L"写真.psd", "psd")));
-    EXPECT_FALSE(IsRegularFile(temp.Folder(L"folder.png")));
+    EXPECT_TRUE(IsRegularFile(Write(L"写真.psd", "psd")));
+    EXPECT_FALSE(IsRegularFile(Folder(L"folder.png")));
     EXPECT_FALSE(IsRegularFile(temp / L"missing.png"));
     EXPECT_FALSE(IsRegularFile(L""));
     EXPECT_FALSE(IsRegularFile(temp.path() + L"\\"));
@@ -80,10 +93,10 @@ TEST_F(FilesTest, DeviceNamesAreNeverFiles) {
 
 TEST_F(FilesTest, ReadsAWholeDocument) {
     std::string bytes("%!PS\0\r\n%%DocumentFiles:a\r\n", 27);
-    const std::wstring document = temp.Write(L"doc.ai", bytes);
+    const std::wstring document = Write(L"doc.ai", bytes);
     const auto read = ReadWholeFile(document);
     EXPECT_EQ(std::string(read.begin(), read.end()), bytes);
-    EXPECT_TRUE(ReadWholeFile(temp.Write(L"empty.ai", "")).empty());
+    EXPECT_TRUE(ReadWholeFile(Write(L"empty.ai", "")).empty());
 }
 
 std::u16string FailureOf(const std::wstring& path) {
@@ -103,11 +116,11 @@ TEST_F(FilesTest, UnreadableDocumentsFailWithTheCannotOpenMessage) {
     EXPECT_EQ(missing.back(), u' ');
     EXPECT_NE(missing[missing.size() - 2], u'.');
 
-    EXPECT_NE(FailureOf(temp.Folder(L"folder.ai")), u"<no failure>");
+    EXPECT_NE(FailureOf(Folder(L"folder.ai")), u"<no failure>");
 
     // Held open for writing by another program: it is opened for reading
     // while others may only read.
-    const std::wstring busy = temp.Write(L"busy.ai", "data");
+    const std::wstring busy = Write(L"busy.ai", "data");
     HANDLE writer = ::CreateFileW(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
@@ -122,11 +135,11 @@ TEST_F(FilesTest, UnreadableDocumentsFailWithTheCannotOpenMessage) {
 }
 
 TEST_F(FilesTest, CopyReplacesAnExistingFileSilently) {
-    const std::wstring destination = temp.Folder(L"dest");
-    temp.Write(L"dest\\a.png", "old");
-    CopyIntoFolder(nullptr, temp.Write(L"a.png", "new image"), destination);
+    const std::wstring destination = Folder(L"dest");
+    Write(L"dest\\a.png", "old");
+    CopyIntoFolder(nullptr, Write(L"a.png", "new image"), destination);
     EXPECT_EQ(ReadBytes(destination + L"\\a.png"), "new image");
-    CopyIntoFolder(nullptr, temp.Write(L"画像.psd", "psd"), destination);
+    CopyIntoFolder(nullptr, Write(L"画像.psd", "psd"), destination);
     EXPECT_EQ(ReadBytes(destination + L"\\画像.psd"), "psd");
 }
 
@@ -165,11 +178,11 @@ private:
 
 TEST_F(FilesTest, ARefusedCopyIsReportedByNobody) {
     // A destination inside a file cannot be written to.
-    const std::wstring blocked = temp.Write(L"blocker", "x") + L"\\dest";
-    const std::wstring image = temp.Write(L"a.png", "img");
+    const std::wstring blocked = Write(L"blocker", "x") + L"\\dest";
+    const std::wstring image = Write(L"a.png", "img");
     WindowWatch watch;
     CopyIntoFolder(nullptr, image, blocked);
-    EXPECT_EQ(ReadBytes(blocked + L"\\a.png"), "<missing>");
+    EXPECT_FALSE(Exists(blocked + L"\\a.png"));
     EXPECT_EQ(watch.seen(), 0);
     EXPECT_EQ(ReadBytes(image), "img");
 }
