@@ -4,8 +4,8 @@
 
 namespace marovan {
 
-inline constexpr wchar_t kRightsLine[] = L"Copyright (C) 2026 Marovan developers";
+inline constexpr wchar_t kRightsLine[] = L"(C) 2026 Marovan developers";
 inline constexpr wchar_t kContactMail[] = L"marovan@example.com";
-inline constexpr wchar_t kWebPage[] = L"https://www.example.com/marovan/";
+inline constexpr wchar_t kWebPage[] = L"https://example.com/marovan/";
 
 } // namespace marovan

@@ -234,14 +234,21 @@ bool TF_inf::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_CLOSE: // the close box; the default would turn it into IDCANCEL
         End(IDC_INF_OK);
         return true;
+    case WM_SYSCOMMAND:
+        // Alt alone, let go: the end of the switch gesture, not a wish for the menu.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && altOfSwitchPending_) {
+            altOfSwitchPending_ = false;
+            return true;
+        }
+        return false;
     case WM_MOUSEMOVE:
         OnMouseMove(point);
         return true;
     case WM_MOUSELEAVE:
-        trackingLeave_ = false;
-        SetHover(Link::None);
+        OnMouseLeave();
         return true;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: // a quick second press is a press all the same
         OnLeftButtonDown(point);
         return true;
     case WM_LBUTTONUP:
@@ -287,6 +294,19 @@ void TF_inf::OnMouseMove(POINT client) {
     SetHover(LinkAt(client));
 }
 
+// Wine has been seen to report a leave while the pointer still rests over a
+// link line; the pointer's own position decides.
+void TF_inf::OnMouseLeave() {
+    trackingLeave_ = false;
+    POINT pointer{};
+    if (::GetCursorPos(&pointer) && ::WindowFromPoint(pointer) == hwnd() &&
+        ::ScreenToClient(hwnd(), &pointer)) {
+        OnMouseMove(pointer);
+        return;
+    }
+    SetHover(Link::None);
+}
+
 void TF_inf::SetHover(Link link) {
     if (link == hover_)
         return;
@@ -311,6 +331,7 @@ void TF_inf::LabelMouseLeave(Link link) {
 }
 
 void TF_inf::OnLeftButtonDown(POINT client) {
+    altOfSwitchPending_ = false;
     if (OnPicture(client)) {
         Image1MouseDown();
         return;
@@ -333,6 +354,7 @@ void TF_inf::OnLeftButtonUp(POINT client) {
 void TF_inf::Image1MouseDown() {
     if (!(KeyHeld(VK_SHIFT) && KeyHeld(VK_CONTROL) && KeyHeld(VK_MENU)))
         return;
+    altOfSwitchPending_ = true;
     if (debugSwitch_)
         debugSwitch_();
     ::RedrawWindow(hwnd(), nullptr, nullptr,

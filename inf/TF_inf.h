@@ -39,6 +39,7 @@ private:
     void Button1Click();
 
     void OnMouseMove(POINT client);
+    void OnMouseLeave();
     void OnLeftButtonDown(POINT client);
     void OnLeftButtonUp(POINT client);
     bool OnDrawItem(const DRAWITEMSTRUCT& item);
@@ -68,6 +69,9 @@ private:
     Link hover_ = Link::None;
     Link pressed_ = Link::None;
     bool trackingLeave_ = false;
+    // Set by the switch press: the Alt key let go after it must not open the
+    // window menu, which would swallow the next press.
+    bool altOfSwitchPending_ = false;
 };
 
 } // namespace marovan
