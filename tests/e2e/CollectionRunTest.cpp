@@ -15,13 +15,6 @@ namespace fs = std::filesystem;
 
 class CollectionRun : public testing::Test {
 protected:
-    // Runs the collect button through both prompts.
-    void Collect(Marovan& app, const fs::path& document) {
-        app.PressCollect();
-        app.ChooseFolder(destination);
-        app.ChooseDocument(document);
-    }
-
     fs::path Document(std::wstring_view name, const std::vector<std::wstring>& links,
                       LineEnd lineEnd = LineEnd::CrLf) {
         const fs::path path = documents / name;
@@ -51,7 +44,7 @@ TEST_F(CollectionRun, FillsTheTableWithThreeCp932Links) {
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
     app.PressDetailsToggle();
-    Collect(app, document);
+    app.Collect(destination, document);
     const MessageBoxContent summary = app.AnswerMessageBox();
     EXPECT_EQ(summary.caption, L"エラー");
     const auto table = app.Table();
@@ -73,7 +66,7 @@ TEST_F(CollectionRun, ReadsAMacDocumentWithCrLineEndsAndPosixPaths) {
         Document(L"mac.ai", {L"/Users/k/Desktop/a.png", L"/Users/k/画像/b.png"}, LineEnd::Cr);
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    Collect(app, document);
+    app.Collect(destination, document);
     app.AnswerMessageBox();
     const auto table = app.Table();
     ASSERT_EQ(table.size(), 4u);
@@ -87,7 +80,7 @@ TEST_F(CollectionRun, DocumentWithoutRecordShowsTheNoLinkError) {
     WriteBytes(document, AiDocument({}, LineEnd::CrLf, false));
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    Collect(app, document);
+    app.Collect(destination, document);
     app.ExpectErrorBox(L"リンク情報は見つかりませんでした。");
     EXPECT_EQ(app.Table().size(), 2u);
     EXPECT_EQ(app.Status(), L"画像パス情報抽出中...");
@@ -98,7 +91,7 @@ TEST_F(CollectionRun, UnreadableDocumentGivesTheFailureReport) {
     const fs::path missing = documents / L"消えた.ai";
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    Collect(app, missing);
+    app.Collect(destination, missing);
     const MessageBoxContent report = app.AnswerMessageBox();
     EXPECT_EQ(report.caption, L"Marovan");
     EXPECT_EQ(NameOf(report.icon), NameOf(Icon::Error));
@@ -134,7 +127,7 @@ TEST_F(CollectionRun, ClearDetailsEmptiesEverythingButTheHeader) {
     const fs::path document = Document(L"a.ai", {L"C:\\x\\1.png", L"C:\\x\\2.png"});
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    Collect(app, document);
+    app.Collect(destination, document);
     app.AnswerMessageBox();
     ASSERT_EQ(app.Table().size(), 4u);
     app.PressClearDetails();
@@ -171,12 +164,10 @@ TEST_F(CollectionRun, MarksCopiesAndSummarisesLinksOfAllThreeKinds) {
     const fs::path document = Document(
         L"作品.ai", {found.wstring(), L"C:\\gone\\beside.png", L"C:\\gone\\missing.png", L""});
     const Bytes documentBefore = ReadBytes(document);
-    Marovan app = Marovan::Start({}, [](const fs::path& folder) {
-        WriteBytes(folder / L"MRV.ini", Cp932(L"[OPTION]\r\nERR Search=1\r\n"));
-    });
+    Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
     app.WaitForMainWindow();
     app.PressDetailsToggle();
-    Collect(app, document);
+    app.Collect(destination, document);
     const MessageBoxContent summary = app.ReadMessageBox();
     app.Screenshot(L"run-marks-summary");
     app.CloseMessageBox();
@@ -206,11 +197,9 @@ TEST_F(CollectionRun, AllFoundGivesTheInformationBoxAndCopiesTheDocumentWhenAske
     WriteBytes(a, PngImage(3));
     WriteBytes(b, PngImage(4));
     const fs::path document = Document(L"all.ai", {a.wstring(), b.wstring(), a.wstring()});
-    Marovan app = Marovan::Start({}, [](const fs::path& folder) {
-        WriteBytes(folder / L"MRV.ini", Cp932(L"[OPTION]\r\nAI Copy=1\r\n"));
-    });
+    Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nAI Copy=1\r\n"));
     app.WaitForMainWindow();
-    Collect(app, document);
+    app.Collect(destination, document);
     app.ExpectInformationBox(L"画像収集が完了しました。\r\n成功：  3個\r\n失敗：  0個");
     const auto copied = FilesBelow(destination);
     ASSERT_EQ(copied.size(), 3u);

@@ -699,6 +699,18 @@ HWND Marovan::WaitForDocumentPrompt() const {
     return WaitForFilePrompt(kDocumentPromptTitle);
 }
 
+void Marovan::Collect(const fs::path& destination, const fs::path& document) const {
+    PressCollect();
+    ChooseFolder(destination);
+    ChooseDocument(document);
+}
+
+Program::Prepare Marovan::WithSettings(std::wstring text) {
+    return [text = std::move(text)](const fs::path& folder) {
+        WriteBytes(folder / L"MRV.ini", Cp932(text));
+    };
+}
+
 void Marovan::ChooseDocument(const fs::path& document) const {
     ChooseFile(kDocumentPromptTitle, document);
 }

@@ -158,6 +158,12 @@ public:
     void WaitForStatus(std::wstring_view status) const;
 
     void ChooseDocument(const std::filesystem::path& document) const;
+    // A whole collection as a user starts it: the collect button, then both
+    // prompts answered.
+    void Collect(const std::filesystem::path& destination,
+                 const std::filesystem::path& document) const;
+    // Prepares the program's folder with a settings file of that text (CP932).
+    static Prepare WithSettings(std::wstring text);
     void CancelDocumentPrompt() const;
     std::wstring DocumentPromptFileName() const;
     HWND WaitForDocumentPrompt() const;

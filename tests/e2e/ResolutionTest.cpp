@@ -45,14 +45,10 @@ TEST(Resolution, ResultCellsShowMissingInRedAndFoundInBlueOnWhite) {
     const fs::path document = documents / L"色.ai";
     WriteBytes(document,
                AiDocument({found.wstring(), L"C:\\gone\\beside.png", L"C:\\gone\\no.png"}));
-    Marovan app = Marovan::Start({}, [](const fs::path& folder) {
-        WriteBytes(folder / L"MRV.ini", Cp932(L"[OPTION]\r\nERR Search=1\r\n"));
-    });
+    Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
     app.WaitForMainWindow();
     app.PressDetailsToggle();
-    app.PressCollect();
-    app.ChooseFolder(destination);
-    app.ChooseDocument(document);
+    app.Collect(destination, document);
     app.AnswerMessageBox();
     const auto table = app.Table();
     ASSERT_EQ(table.size(), 5u);

@@ -13,12 +13,6 @@ namespace fs = std::filesystem;
 
 class SettingsFile : public testing::Test {
 protected:
-    void Collect(Marovan& app) {
-        app.PressCollect();
-        app.ChooseFolder(destination);
-        app.ChooseDocument(document);
-    }
-
     TempFolder temp{L"settings"};
     fs::path work = temp.Folder(L"work");
     fs::path destination = temp.Folder(L"dest");
@@ -33,7 +27,7 @@ TEST_F(SettingsFile, AnEditTakesEffectAtTheNextRunAndADeletedFileGivesTheDefault
     const fs::path settings = app.Folder() / L"MRV.ini";
     ASSERT_TRUE(fs::exists(settings)) << "the first start creates the settings file";
 
-    Collect(app);
+    app.Collect(destination, document);
     app.ExpectErrorBox(L"一部画像の収集を失敗しました！\r\n成功：  0個\r\n失敗：  1個");
     EXPECT_EQ(app.Table().at(1).at(1), L"×");
 
@@ -41,13 +35,13 @@ TEST_F(SettingsFile, AnEditTakesEffectAtTheNextRunAndADeletedFileGivesTheDefault
     const Bytes section = Cp932(L"[OPTION]\r\nERR Search=2\r\n");
     edited.insert(edited.end(), section.begin(), section.end());
     WriteBytes(settings, edited);
-    Collect(app);
+    app.Collect(destination, document);
     app.ExpectInformationBox(L"画像収集が完了しました。\r\n成功：  1個\r\n失敗：  0個");
     EXPECT_EQ(app.Table().at(1).at(1), L"△");
     EXPECT_EQ(ReadBytes(destination / L"beside.png"), ReadBytes(work / L"beside.png"));
 
     fs::remove(settings);
-    Collect(app);
+    app.Collect(destination, document);
     app.ExpectErrorBox(L"一部画像の収集を失敗しました！\r\n成功：  0個\r\n失敗：  1個");
     EXPECT_EQ(app.Table().at(1).at(1), L"×");
     EXPECT_FALSE(fs::exists(settings)) << "a run only reads the settings file";

@@ -45,14 +45,10 @@ TEST(Demo, CollectsTheImagesOfAnExampleDocument) {
     WriteBytes(document, AiDocument({photo.wstring(), L"C:\\以前の場所\\ロゴ.png",
                                      L"C:\\以前の場所\\背景.psd"}));
 
-    Marovan app = Marovan::Start({}, [](const fs::path& folder) {
-        WriteBytes(folder / L"MRV.ini", Cp932(L"[OPTION]\r\nERR Search=1\r\n"));
-    });
+    Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
     app.WaitForMainWindow();
     app.PressDetailsToggle();
-    app.PressCollect();
-    app.ChooseFolder(destination);
-    app.ChooseDocument(document);
+    app.Collect(destination, document);
     const MessageBoxContent summary = app.ReadMessageBox();
     const fs::path summaryShot = app.Screenshot(L"demo-summary");
     app.CloseMessageBox();
