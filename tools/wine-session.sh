@@ -74,8 +74,19 @@ wine_session_start() {
   wine_session_prefix
   # A persistent server, and the prefix's background processes started with
   # their output detached, so no test inherits a pipe that never closes.
-  "$WINESERVER" -p
-  "$WINE64" wineboot -u </dev/null >/dev/null 2>&1
+  # A server left behind by a killed run may still be going away: wait for it
+  # and try once more.
+  local attempt
+  for attempt in 1 2; do
+    if "$WINESERVER" -p && "$WINE64" wineboot -u </dev/null >/dev/null 2>&1; then
+      return 0
+    fi
+    echo "wine-session: Wine did not start (attempt $attempt)" >&2
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    sleep 1
+  done
+  return 1
 }
 
 wine_session_stop() {
