@@ -2,6 +2,8 @@
 
 #include <shellscalingapi.h>
 
+#include <cwchar>
+
 namespace marovan::win {
 
 namespace {
@@ -78,11 +80,50 @@ RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD e
     return rect;
 }
 
+namespace {
+
+int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FontInstalled(const wchar_t* face) noexcept {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    HDC screen = ::GetDC(nullptr);
+    ::EnumFontFamiliesExW(screen, &wanted, &NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    ::ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// The Japanese faces the program names, and what stands in for them where
+// they are not installed: a font linked in by the system draws the glyphs,
+// but its bold is hardly bolder.
+const wchar_t* FaceFor(const wchar_t* face) noexcept {
+    struct Substitute {
+        const wchar_t* face;
+        const wchar_t* standIn;
+    };
+    static constexpr Substitute kSubstitutes[] = {
+        {L"ＭＳ ゴシック", L"Noto Sans Mono CJK JP"},
+        {L"ＭＳ Ｐゴシック", L"Noto Sans CJK JP"},
+        {L"メイリオ", L"Noto Sans CJK JP"},
+    };
+    for (const Substitute& s : kSubstitutes)
+        if (wcscmp(face, s.face) == 0 && !FontInstalled(face) && FontInstalled(s.standIn))
+            return s.standIn;
+    return face;
+}
+
+} // namespace
+
 HFONT CreateScaledFont(const FontSpec& spec, int dpi) noexcept {
     return ::CreateFontW(-Scale(spec.height96, dpi), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
                          spec.italic, spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                         spec.face);
+                         FaceFor(spec.face));
 }
 
 } // namespace marovan::win
