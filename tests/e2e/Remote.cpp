@@ -169,27 +169,39 @@ constexpr std::size_t kBlockSize = kTextOffset + kTextChars * sizeof(wchar_t);
 
 } // namespace
 
-std::vector<std::wstring> HeaderTitles(HWND listView) {
-    const HWND header = reinterpret_cast<HWND>(Send(listView, LVM_GETHEADER));
-    if (!header)
-        throw DriverError(L"the list view has no header control");
-    const auto count = static_cast<int>(Send(header, HDM_GETITEMCOUNT));
-    WindowProcess process(listView);
+namespace {
+
+// The texts of a control's `count` items, asked one by one with `message`
+// and an item structure (HDITEMW, TCITEMW) placed in the control's process.
+template <typename Item>
+std::vector<std::wstring> ItemTexts(HWND control, HWND owner, int count, UINT message,
+                                    UINT textMask, const wchar_t* what) {
+    WindowProcess process(owner);
     RemoteMemory block(process.get(), kBlockSize);
-    std::vector<std::wstring> titles;
+    std::vector<std::wstring> texts;
     for (int i = 0; i < count; ++i) {
-        HDITEMW item{};
-        item.mask = HDI_TEXT;
+        Item item{};
+        item.mask = textMask;
         item.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
         item.cchTextMax = kTextChars;
         block.Write(0, &item, sizeof(item));
         const wchar_t nothing = L'\0';
         block.Write(kTextOffset, &nothing, sizeof(nothing));
-        if (!Send(header, HDM_GETITEMW, static_cast<WPARAM>(i), block.At(0)))
-            throw DriverError(L"HDM_GETITEMW failed for header item " + std::to_wstring(i));
-        titles.push_back(block.ReadText(kTextOffset, kTextChars));
+        if (!Send(control, message, static_cast<WPARAM>(i), block.At(0)))
+            throw DriverError(std::wstring(what) + L" failed for item " + std::to_wstring(i));
+        texts.push_back(block.ReadText(kTextOffset, kTextChars));
     }
-    return titles;
+    return texts;
+}
+
+} // namespace
+
+std::vector<std::wstring> HeaderTitles(HWND listView) {
+    const HWND header = reinterpret_cast<HWND>(Send(listView, LVM_GETHEADER));
+    if (!header)
+        throw DriverError(L"the list view has no header control");
+    return ItemTexts<HDITEMW>(header, listView, static_cast<int>(Send(header, HDM_GETITEMCOUNT)),
+                              HDM_GETITEMW, HDI_TEXT, L"HDM_GETITEMW");
 }
 
 std::vector<std::vector<std::wstring>> ListViewItems(HWND listView) {
@@ -258,23 +270,9 @@ RECT ListViewCellRect(HWND listView, int item, int column) {
 }
 
 std::vector<std::wstring> TabCaptions(HWND tabControl) {
-    const auto count = static_cast<int>(Send(tabControl, TCM_GETITEMCOUNT));
-    WindowProcess process(tabControl);
-    RemoteMemory block(process.get(), kBlockSize);
-    std::vector<std::wstring> captions;
-    for (int i = 0; i < count; ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
-        item.cchTextMax = kTextChars;
-        block.Write(0, &item, sizeof(item));
-        const wchar_t nothing = L'\0';
-        block.Write(kTextOffset, &nothing, sizeof(nothing));
-        if (!Send(tabControl, TCM_GETITEMW, static_cast<WPARAM>(i), block.At(0)))
-            throw DriverError(L"TCM_GETITEMW failed for tab " + std::to_wstring(i));
-        captions.push_back(block.ReadText(kTextOffset, kTextChars));
-    }
-    return captions;
+    return ItemTexts<TCITEMW>(tabControl, tabControl,
+                              static_cast<int>(Send(tabControl, TCM_GETITEMCOUNT)), TCM_GETITEMW,
+                              TCIF_TEXT, L"TCM_GETITEMW");
 }
 
 int SelectedTab(HWND tabControl) {
