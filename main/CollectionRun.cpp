@@ -10,9 +10,9 @@ namespace marovan {
 
 namespace {
 
-// The conversion hands control to the interface after every chunk of this
-// size; the view decides whether events are due, so the loop itself runs at
-// memory speed while the window still repaints and takes input.
+// The conversion and the decoding hand control to the interface after every
+// chunk of this size; the view decides whether events are due, so the loops
+// run at the machine's speed while the window still repaints and takes input.
 constexpr std::size_t kConversionChunk = 64 * 1024;
 
 class DocumentRedrawGuard {
@@ -29,7 +29,7 @@ private:
     RunView& view_;
 };
 
-void ConvertNulBytes(std::vector<std::uint8_t>& bytes, RunView& view) {
+void ConvertNulBytes(DocumentBytes& bytes, RunView& view) {
     std::span<std::uint8_t> rest(bytes);
     while (!rest.empty()) {
         const auto chunk = rest.first(std::min(rest.size(), kConversionChunk));
@@ -37,6 +37,25 @@ void ConvertNulBytes(std::vector<std::uint8_t>& bytes, RunView& view) {
         rest = rest.subspan(chunk.size());
         view.KeepResponsive();
     }
+}
+
+// Decodes the document piece by piece into the scanner, and stops as soon as
+// the link record has ended: the rest of the text cannot change the links.
+void ScanForLinks(std::span<const std::uint8_t> bytes, RunView& view, RunSystem& system,
+                  LinkRecordScanner& scanner) {
+    const LeadBytes lead = system.AnsiLeadBytes();
+    std::u16string piece;
+    while (!bytes.empty() && !scanner.Done()) {
+        const std::size_t length = bytes.size() <= kConversionChunk
+                                       ? bytes.size()
+                                       : WholeCharacterPrefix(bytes.first(kConversionChunk), lead);
+        piece.clear();
+        system.DecodeAppend(bytes.first(length), piece);
+        scanner.Feed(piece);
+        bytes = bytes.subspan(length);
+        view.KeepResponsive();
+    }
+    scanner.Finish();
 }
 
 // Index of the first longest cell of `column`, over every row.
@@ -149,17 +168,20 @@ RunEnd CollectionRun(RunView& view, RunSystem& system) {
         return RunEnd::DocumentCancelled;
     }
 
+    LinkRecordScanner scanner;
     {
         DocumentRedrawGuard redraw(view);
         view.StepProgress();
         view.SetStatus(u"ファイル読込中...");
         try {
-            std::vector<std::uint8_t> bytes = system.ReadDocument(*documentPath);
+            DocumentBytes bytes =
+                system.ReadDocument(*documentPath, [&view] { view.KeepResponsive(); });
             view.StepProgress();
             view.SetStatus(u"読込データ変換中...");
             ConvertNulBytes(bytes, view);
             view.SetStatus(u"変換済データ展開中...");
-            view.SetDocumentText(system.Decode(bytes));
+            ScanForLinks(bytes, view, system, scanner);
+            view.SetDocument(std::move(bytes));
         } catch (const std::bad_alloc&) {
             throw Failure(CannotOpenMessage(*documentPath, system.OutOfMemoryDescription()));
         }
@@ -167,11 +189,9 @@ RunEnd CollectionRun(RunView& view, RunSystem& system) {
     view.StepProgress();
     view.SetStatus(u"画像パス情報抽出中...");
 
-    const bool found =
-        ExtractLinks(view.DocumentText(), [&](std::u16string_view path, std::u16string_view name) {
-            view.AddLink(path, name);
-        });
-    if (!found) {
+    for (const auto& path : scanner.Paths())
+        view.AddLink(path, FileNameOf(path));
+    if (!scanner.Found()) {
         view.ShowMessage(MessageKind::Error, kNoLinkMessage);
         return RunEnd::NoLinkRecord;
     }

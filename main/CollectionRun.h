@@ -3,9 +3,12 @@
 // against what it needs of the main window (RunView) and of the system
 // (RunSystem), so that it runs the same with the real window and a fake.
 
+#include "main/DocumentBytes.h"
+#include "main/Extraction.h"
 #include "main/LinkTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,10 +38,11 @@ public:
     virtual void SetDestinationLine(std::u16string_view text) = 0;
 
     // The debug view: emptied and repainted, then its redrawing suspended
-    // until the run hands it the document text or ends.
+    // until the run hands it the document or ends. It takes the bytes with
+    // their NUL bytes replaced and decodes them itself when it is shown, so
+    // that a hidden view costs no copy of the text.
     virtual void BeginDocumentText() = 0;
-    virtual void SetDocumentText(std::u16string text) = 0;
-    virtual const std::u16string& DocumentText() const = 0;
+    virtual void SetDocument(DocumentBytes bytes) = 0;
     virtual void ResumeDocumentRedraw() = 0;
 
     virtual const LinkTable& Links() const = 0;
@@ -66,11 +70,16 @@ public:
                                                        std::u16string_view initialFolder) = 0;
     // The file prompt starts with the last document chosen in this instance.
     virtual std::optional<std::u16string> PromptDocument() = 0;
-    // The whole file, opened for reading only; throws Failure with the
-    // "cannot open" message when it cannot be opened or read into memory.
-    virtual std::vector<std::uint8_t> ReadDocument(std::u16string_view path) = 0;
-    // Decodes with the system's ANSI code page; never fails.
-    virtual std::u16string Decode(std::span<const std::uint8_t> bytes) = 0;
+    // The whole file, opened for reading only and read in pieces, with
+    // `keepResponsive` called between them; throws Failure with the "cannot
+    // open" message when it cannot be opened or read into memory.
+    virtual DocumentBytes ReadDocument(std::u16string_view path,
+                                       const std::function<void()>& keepResponsive) = 0;
+    // The lead bytes of the system's ANSI code page.
+    virtual LeadBytes AnsiLeadBytes() = 0;
+    // Decodes whole characters with the system's ANSI code page and appends
+    // them to `text`; never fails.
+    virtual void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) = 0;
     // The system's description of running out of memory.
     virtual std::u16string OutOfMemoryDescription() = 0;
 

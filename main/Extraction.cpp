@@ -48,25 +48,97 @@ std::u16string_view FileNameOf(std::u16string_view path) {
 }
 
 bool ExtractLinks(std::u16string_view text, const AddLink& addLink) {
-    const std::size_t marker = PositionFrom(kRecordMarker, text, 0);
-    if (marker == 0)
-        return false;
-    std::size_t start = marker - 1 + kRecordMarker.size();
-    for (;;) {
-        const auto end = FindLineEnd(text, start);
-        if (!end)
-            return true;
-        const std::u16string_view path = text.substr(start, end->offset - start);
+    LinkRecordScanner scanner;
+    scanner.Feed(text);
+    scanner.Finish();
+    for (const auto& path : scanner.Paths())
         addLink(path, FileNameOf(path));
-        const std::size_t next = end->offset + end->length;
-        if (text.substr(next, kContinuation.size()) != kContinuation)
-            return true;
-        start = next + kContinuation.size();
+    return scanner.Found();
+}
+
+void LinkRecordScanner::Feed(std::u16string_view piece) {
+    if (state_ == State::Ended || piece.empty())
+        return;
+    if (pending_.empty()) {
+        // The usual case: the piece is read where it lies, and only its
+        // unread end is kept.
+        const std::size_t used = Advance(piece);
+        pending_.assign(piece.substr(used));
+        return;
+    }
+    pending_ += piece;
+    pending_.erase(0, Advance(pending_));
+}
+
+void LinkRecordScanner::Finish() {
+    finished_ = true;
+    Advance(pending_);
+    if (state_ != State::SeekingMarker)
+        state_ = State::Ended;
+    pending_.clear();
+    pending_.shrink_to_fit();
+}
+
+std::size_t LinkRecordScanner::Advance(std::u16string_view text) {
+    std::size_t at = 0;
+    for (;;) {
+        switch (state_) {
+        case State::SeekingMarker: {
+            const std::size_t marker =
+                PositionFrom(kRecordMarker, text, static_cast<std::ptrdiff_t>(at));
+            if (marker == 0) {
+                // Keep what could be the start of a marker cut by the piece's end.
+                const std::size_t keep = std::min(text.size() - at, kRecordMarker.size() - 1);
+                return text.size() - keep;
+            }
+            at = marker - 1 + kRecordMarker.size();
+            lineEndFrom_ = 0;
+            state_ = State::InPath;
+            break;
+        }
+        case State::InPath: {
+            const auto end = FindLineEnd(text, at + lineEndFrom_);
+            // A CR at the very end may be the first half of CR LF.
+            if (!end || (!finished_ && end->length == 1 && text[end->offset] == u'\r' &&
+                         end->offset + 1 == text.size())) {
+                lineEndFrom_ = (end ? end->offset : text.size()) - at;
+                return at;
+            }
+            paths_.emplace_back(text.substr(at, end->offset - at));
+            at = end->offset + end->length;
+            state_ = State::AfterLineEnd;
+            break;
+        }
+        case State::AfterLineEnd: {
+            const std::u16string_view rest = text.substr(at);
+            if (rest.size() < kContinuation.size() && !finished_ && kContinuation.starts_with(rest))
+                return at;
+            if (!rest.starts_with(kContinuation)) {
+                state_ = State::Ended;
+                return text.size();
+            }
+            at += kContinuation.size();
+            lineEndFrom_ = 0;
+            state_ = State::InPath;
+            break;
+        }
+        case State::Ended:
+            return text.size();
+        }
     }
 }
 
+std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const LeadBytes& lead) {
+    std::size_t leadRun = 0;
+    while (leadRun < bytes.size() && lead[bytes[bytes.size() - 1 - leadRun]])
+        ++leadRun;
+    return bytes.size() - leadRun % 2;
+}
+
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept {
-    std::replace(bytes.begin(), bytes.end(), std::uint8_t{0}, std::uint8_t{','});
+    // Written without a branch so that the compiler can do many bytes at once.
+    for (std::uint8_t& byte : bytes)
+        byte = byte == 0 ? std::uint8_t{','} : byte;
 }
 
 } // namespace marovan

@@ -3,12 +3,14 @@
 // "%%DocumentFiles:" record of its PostScript header comments and the "%%+"
 // lines that continue it.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marovan {
 
@@ -31,6 +33,43 @@ std::u16string_view FileNameOf(std::u16string_view path);
 // line end.
 using AddLink = std::function<void(std::u16string_view path, std::u16string_view fileName)>;
 bool ExtractLinks(std::u16string_view text, const AddLink& addLink);
+
+// The same reading for a text that arrives in pieces, as a large document is
+// decoded. It keeps only what the record needs: before the marker, the last
+// few units (a marker may straddle two pieces); after it, the paths and the
+// line being read. Once the record has ended, later pieces cannot change the
+// result and need not be decoded at all.
+class LinkRecordScanner {
+public:
+    void Feed(std::u16string_view piece);
+    // The text has ended: a final lone CR is a line end, an unfinished path
+    // or continuation marker is not taken.
+    void Finish();
+
+    bool Done() const noexcept { return state_ == State::Ended; }
+    bool Found() const noexcept { return state_ != State::SeekingMarker; }
+    const std::vector<std::u16string>& Paths() const noexcept { return paths_; }
+
+private:
+    enum class State { SeekingMarker, InPath, AfterLineEnd, Ended };
+    // Reads on in `text`; the number of units that are no longer needed.
+    std::size_t Advance(std::u16string_view text);
+
+    State state_ = State::SeekingMarker;
+    bool finished_ = false;
+    std::u16string pending_;      // the text not consumed yet
+    std::size_t lineEndFrom_ = 0; // units of the line already searched for its end
+    std::vector<std::u16string> paths_;
+};
+
+// Which bytes of a code page begin a two-byte character.
+using LeadBytes = std::array<bool, 256>;
+
+// The length of the longest prefix of `bytes` that ends at a character
+// boundary, given that `bytes` starts at one. Looks back only over the run
+// of lead-byte values at the end: the byte before that run ends a character
+// whatever it is, and from there the run pairs up lead and trail.
+std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const LeadBytes& lead);
 
 // Replaces every 0x00 byte by a comma, so that the decoded text holds no NUL.
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept;

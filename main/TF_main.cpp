@@ -5,6 +5,7 @@
 #include "main/Failure.h"
 #include "opt/TF_opt.h"
 #include "platform/Dpi.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WinText.h"
 #include "resources/resource.h"
@@ -45,9 +46,6 @@ constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kMissingColour = RGB(0xFF, 0x00, 0x00); // red
 constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
-
-// Pending events are handled at least this often during the conversion.
-constexpr ULONGLONG kPumpInterval = 10;
 
 struct SpeedButton {
     int id;
@@ -492,11 +490,10 @@ void TF_main::OnPageChanged() {
 // seconds for millions of characters), so it is filled only while its tab is
 // there to be read.
 void TF_main::FillDocumentView() {
-    if (!debugMode_) {
-        documentViewStale_ = true;
+    if (!debugMode_ || !documentViewStale_)
         return;
-    }
-    ::SetWindowTextW(memo1_, reinterpret_cast<const wchar_t*>(documentText_.c_str()));
+    const std::u16string text = win::DecodeCodePage(documentBytes_, CP_ACP);
+    ::SetWindowTextW(memo1_, reinterpret_cast<const wchar_t*>(text.c_str()));
     documentViewStale_ = false;
 }
 
@@ -507,8 +504,9 @@ void TF_main::RepaintNow() {
 }
 
 void TF_main::ClearDetails() {
-    documentText_.clear();
-    documentText_.shrink_to_fit();
+    documentBytes_.clear();
+    documentBytes_.shrink_to_fit();
+    documentViewStale_ = false;
     ::SetWindowTextW(memo1_, L"");
     links_.Clear();
     SyncLinkTableRows();
@@ -549,8 +547,9 @@ void TF_main::BeginDocumentText() {
     ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
 }
 
-void TF_main::SetDocumentText(std::u16string text) {
-    documentText_ = std::move(text);
+void TF_main::SetDocument(DocumentBytes bytes) {
+    documentBytes_ = std::move(bytes);
+    documentViewStale_ = true;
     FillDocumentView();
 }
 
@@ -587,19 +586,7 @@ void TF_main::SetColumnWidth(int column, int width) {
 }
 
 void TF_main::KeepResponsive() {
-    const ULONGLONG now = ::GetTickCount64();
-    if (now - lastPump_ < kPumpInterval)
-        return;
-    lastPump_ = now;
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
+    pump_.PumpIfDue();
 }
 
 void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {

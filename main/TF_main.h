@@ -7,6 +7,7 @@
 #include "main/LinkTable.h"
 #include "main/WindowsRunSystem.h"
 #include "platform/Handles.h"
+#include "platform/MessagePump.h"
 #include "platform/Window.h"
 
 #include <windows.h>
@@ -74,8 +75,7 @@ private:
     void SetProgressMax(int maximum) override;
     void SetDestinationLine(std::u16string_view text) override;
     void BeginDocumentText() override;
-    void SetDocumentText(std::u16string text) override;
-    const std::u16string& DocumentText() const override { return documentText_; }
+    void SetDocument(DocumentBytes bytes) override;
     void ResumeDocumentRedraw() override;
     const LinkTable& Links() const override { return links_; }
     void AddLink(std::u16string_view path, std::u16string_view fileName) override;
@@ -112,7 +112,7 @@ private:
     HTHEME headerTheme_ = nullptr;
 
     LinkTable links_;
-    std::u16string documentText_;
+    DocumentBytes documentBytes_; // decoded into the debug view when it is shown
     bool documentViewStale_ = false;
     bool debugMode_ = false;
     int hotRowNumberCell_ = -1;
@@ -120,7 +120,7 @@ private:
     WindowsRunSystem system_;
     bool running_ = false;
     bool closeRequested_ = false;
-    ULONGLONG lastPump_ = 0;
+    win::MessagePump pump_;
 };
 
 } // namespace marovan

@@ -37,12 +37,17 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
     return U16(*path);
 }
 
-std::vector<std::uint8_t> WindowsRunSystem::ReadDocument(std::u16string_view path) {
-    return win::ReadWholeFile(View(path));
+DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
+                                             const std::function<void()>& keepResponsive) {
+    return win::ReadWholeFile(View(path), keepResponsive);
 }
 
-std::u16string WindowsRunSystem::Decode(std::span<const std::uint8_t> bytes) {
-    return win::DecodeCodePage(bytes, CP_ACP);
+LeadBytes WindowsRunSystem::AnsiLeadBytes() {
+    return win::LeadBytesOf(CP_ACP);
+}
+
+void WindowsRunSystem::DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) {
+    win::DecodeCodePageAppend(bytes, CP_ACP, text);
 }
 
 std::u16string WindowsRunSystem::OutOfMemoryDescription() {

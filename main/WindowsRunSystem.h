@@ -20,8 +20,10 @@ public:
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override;
     std::optional<std::u16string> PromptDocument() override;
-    std::vector<std::uint8_t> ReadDocument(std::u16string_view path) override;
-    std::u16string Decode(std::span<const std::uint8_t> bytes) override;
+    DocumentBytes ReadDocument(std::u16string_view path,
+                               const std::function<void()>& keepResponsive) override;
+    LeadBytes AnsiLeadBytes() override;
+    void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;
     bool FileExists(std::u16string_view path) override;
     void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;

@@ -7,7 +7,6 @@
 #include "platform/WinText.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <new>
 
@@ -43,7 +42,7 @@ bool LockedEntryIsFile(const std::wstring& path) noexcept {
 
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(std::wstring_view path) {
+DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>& betweenPieces) {
     const std::wstring name(path);
     if (NamesDevice(View(path)))
         ThrowCannotOpen(path, ERROR_FILE_NOT_FOUND);
@@ -58,7 +57,7 @@ std::vector<std::uint8_t> ReadWholeFile(std::wstring_view path) {
     if (!::GetFileSizeEx(file.get(), &size))
         ThrowCannotOpen(path, ::GetLastError());
 
-    std::vector<std::uint8_t> bytes;
+    DocumentBytes bytes;
     try {
         bytes.resize(static_cast<std::size_t>(size.QuadPart));
     } catch (const std::bad_alloc&) {
@@ -66,18 +65,21 @@ std::vector<std::uint8_t> ReadWholeFile(std::wstring_view path) {
     } catch (const std::length_error&) {
         ThrowCannotOpen(path, ERROR_NOT_ENOUGH_MEMORY);
     }
-    // ReadFile takes at most 4 GiB - 1 at a time; a file that shrank while
-    // read ends where its data ends.
-    constexpr std::size_t kMaxRead = 1u << 30;
+    // Pieces of a megabyte take about a millisecond each, short enough for
+    // the window to stay responsive in between. A file that shrank while read
+    // ends where its data ends.
+    constexpr std::size_t kPiece = 1u << 20;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kMaxRead));
+        const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kPiece));
         DWORD got = 0;
         if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
             ThrowCannotOpen(path, ::GetLastError());
         if (got == 0)
             break;
         done += got;
+        if (betweenPieces)
+            betweenPieces();
     }
     bytes.resize(done);
     return bytes;
@@ -108,36 +110,48 @@ bool IsRegularFile(std::wstring_view path) noexcept {
     }
 }
 
-std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage) {
-    // MultiByteToWideChar counts in int. Longer input goes in pieces cut at
-    // character boundaries, found by walking the lead bytes from the start of
-    // each piece, as the decoder itself would.
-    std::array<bool, 256> lead{};
+LeadBytes LeadBytesOf(UINT codePage) noexcept {
+    LeadBytes lead{};
     CPINFO info{};
     if (::GetCPInfo(codePage, &info) && info.MaxCharSize > 1)
         for (int b = 0; b < 256; ++b)
             lead[b] = ::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b)) != 0;
+    return lead;
+}
 
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage,
+                          std::u16string& text) {
+    if (bytes.empty())
+        return;
+    // No code page makes more UTF-16 units than it has bytes, so one pass
+    // into room for that many does, without counting first.
+    const auto* input = reinterpret_cast<const char*>(bytes.data());
+    const int inputLength = static_cast<int>(bytes.size());
+    const std::size_t offset = text.size();
+    text.resize(offset + bytes.size());
+    int units =
+        ::MultiByteToWideChar(codePage, 0, input, inputLength,
+                              reinterpret_cast<wchar_t*>(text.data() + offset), inputLength);
+    if (units == 0 && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        units = ::MultiByteToWideChar(codePage, 0, input, inputLength, nullptr, 0);
+        text.resize(offset + static_cast<std::size_t>(units));
+        units = ::MultiByteToWideChar(codePage, 0, input, inputLength,
+                                      reinterpret_cast<wchar_t*>(text.data() + offset), units);
+    }
+    text.resize(offset + static_cast<std::size_t>(std::max(units, 0)));
+}
+
+std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage) {
+    // Longer input goes in pieces cut at character boundaries.
     constexpr std::size_t kPiece = 256u << 20;
+    const LeadBytes lead = LeadBytesOf(codePage);
     std::u16string text;
     text.reserve(bytes.size());
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::size_t end = std::min(bytes.size(), at + kPiece);
-        if (end < bytes.size()) {
-            std::size_t i = at;
-            while (i < end)
-                i += lead[bytes[i]] ? 2 : 1;
-            end = std::min(i, bytes.size());
-        }
-        const auto* input = reinterpret_cast<const char*>(bytes.data() + at);
-        const int inputLength = static_cast<int>(end - at);
-        const int units = ::MultiByteToWideChar(codePage, 0, input, inputLength, nullptr, 0);
-        const std::size_t offset = text.size();
-        text.resize(offset + static_cast<std::size_t>(units));
-        ::MultiByteToWideChar(codePage, 0, input, inputLength,
-                              reinterpret_cast<wchar_t*>(text.data() + offset), units);
-        at = end;
+    while (!bytes.empty()) {
+        const std::size_t length =
+            bytes.size() <= kPiece ? bytes.size() : WholeCharacterPrefix(bytes.first(kPiece), lead);
+        DecodeCodePageAppend(bytes.first(length), codePage, text);
+        bytes = bytes.subspan(length);
     }
     return text;
 }

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include "main/DocumentBytes.h"
+#include "main/Extraction.h"
+
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,18 +16,25 @@
 
 namespace marovan::win {
 
-// The whole file, opened for reading while others may read it too. Throws
-// Failure with the "cannot open" message when it cannot be opened or held in
-// memory.
-std::vector<std::uint8_t> ReadWholeFile(std::wstring_view path);
+// The whole file, opened for reading while others may read it too, read in
+// pieces with `betweenPieces` called after each. Throws Failure with the
+// "cannot open" message when it cannot be opened or held in memory.
+DocumentBytes ReadWholeFile(std::wstring_view path,
+                            const std::function<void()>& betweenPieces = {});
 
 // True only for an existing regular file: not a folder, not a device. A file
 // another program holds locked counts; a symbolic link counts when its target
 // can be opened or is locked.
 bool IsRegularFile(std::wstring_view path) noexcept;
 
+// The bytes that begin a two-byte character in a code page; none for a
+// single-byte one.
+LeadBytes LeadBytesOf(UINT codePage) noexcept;
+
 // Decodes bytes with a code page (CP_ACP for the system's ANSI code page).
 // Never fails: what the code page cannot decode becomes its substitute.
 std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage);
+// The same, appended to `text`, for bytes that end at a character boundary.
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, std::u16string& text);
 
 } // namespace marovan::win

@@ -150,6 +150,40 @@ TEST_F(CollectionRunTest, LongDocumentsLetTheInterfaceBreatheDuringConversion) {
     EXPECT_EQ(view.documentText, std::u16string(1 << 20, u','));
 }
 
+TEST_F(CollectionRunTest, DecodingInPiecesNeverCutsACharacter) {
+    // One ASCII byte, then two-byte characters, so that every 64 KiB cut
+    // falls inside a character unless the run moves it.
+    std::string bytes = "a";
+    for (int i = 0; i < 300000; ++i)
+        bytes += i % 7 == 0 ? "\x81\x81" : "\x82\xa0"; // "＝" and "あ"
+    bytes += "\r\n%%DocumentFiles:C:\\\x89\xe6\\a.psd\r\n%%End\r\n";
+    Document(bytes);
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
+    EXPECT_EQ(view.links.Cell(kPath, 1), u"C:\\画\\a.psd");
+
+    ASSERT_GT(system.decodedPieces.size(), 8u);
+    std::string decoded;
+    std::u16string text;
+    for (const auto& piece : system.decodedPieces) {
+        decoded.append(piece.begin(), piece.end());
+        text += testing_support::DecodeCp932(piece);
+    }
+    EXPECT_EQ(decoded, bytes);
+    EXPECT_EQ(text, testing_support::DecodeCp932(Bytes(bytes)));
+    EXPECT_EQ(text.find(u'\x30FB'), std::u16string::npos);
+}
+
+TEST_F(CollectionRunTest, DecodingStopsWhenTheRecordHasEnded) {
+    std::string bytes = "%%DocumentFiles:a.png\r\n%%+b.png\r\n%%EndComments\r\n";
+    bytes += std::string(1 << 20, 'x');
+    Document(bytes);
+    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
+    EXPECT_EQ(view.links.LinkCount(), 2);
+    EXPECT_EQ(system.decodedPieces.size(), 1u);
+    // The debug view still gets the whole document.
+    EXPECT_EQ(view.documentText.size(), bytes.size());
+}
+
 TEST_F(CollectionRunTest, OptionsAreReadAfreshByEveryRun) {
     system.folderAnswer.reset();
     CollectionRun(view, system);
@@ -165,7 +199,9 @@ struct MarkCase {
     std::vector<std::u16string> expectedCopies;
 };
 
-void PrintTo(const MarkCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const MarkCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Marking : public CollectionRunTest, public testing::WithParamInterface<MarkCase> {};
 

@@ -35,7 +35,9 @@ struct ExtractionCase {
     std::vector<std::u16string> paths;
 };
 
-void PrintTo(const ExtractionCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ExtractionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ExtractionTable : public testing::TestWithParam<ExtractionCase> {};
 
@@ -84,6 +86,25 @@ const ExtractionCase kExtractionCases[] = {
     {"JapanesePath", u"%%DocumentFiles:C:\\画像\\写真１.psd\r\n", true, {u"C:\\画像\\写真１.psd"}},
 };
 
+// A text that arrives in pieces reads as the whole text, wherever it is cut.
+TEST_P(ExtractionTable, ReadsTheSameInPieces) {
+    const auto& c = GetParam();
+    for (std::size_t cut = 0; cut <= c.text.size(); ++cut) {
+        LinkRecordScanner scanner;
+        scanner.Feed(c.text.substr(0, cut));
+        scanner.Feed(c.text.substr(cut));
+        scanner.Finish();
+        EXPECT_EQ(scanner.Found(), c.found) << "cut at " << cut;
+        EXPECT_EQ(scanner.Paths(), c.paths) << "cut at " << cut;
+    }
+    LinkRecordScanner unitByUnit;
+    for (char16_t unit : c.text)
+        unitByUnit.Feed(std::u16string_view(&unit, 1));
+    unitByUnit.Finish();
+    EXPECT_EQ(unitByUnit.Found(), c.found);
+    EXPECT_EQ(unitByUnit.Paths(), c.paths);
+}
+
 INSTANTIATE_TEST_SUITE_P(Records, ExtractionTable, testing::ValuesIn(kExtractionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -123,6 +144,45 @@ TEST(PositionFrom, NeverStartsInsideASurrogatePair) {
     EXPECT_EQ(PositionFrom(u"\xDE00", text, 0), 2u);
     // Index 2: 1-based position 2 is the low surrogate; no skip.
     EXPECT_EQ(PositionFrom(u"\xDE00", text, 2), 3u);
+}
+
+TEST(LinkRecordScanner, IsDoneOnlyOnceTheRecordHasEnded) {
+    LinkRecordScanner scanner;
+    scanner.Feed(u"junk %%Document");
+    EXPECT_FALSE(scanner.Found());
+    scanner.Feed(u"Files:a\r\n%%+b\r");
+    EXPECT_TRUE(scanner.Found());
+    EXPECT_FALSE(scanner.Done());
+    EXPECT_EQ(scanner.Paths(), std::vector<std::u16string>{u"a"});
+    scanner.Feed(u"\n%");
+    EXPECT_FALSE(scanner.Done());
+    scanner.Feed(u"%EndComments");
+    EXPECT_TRUE(scanner.Done());
+    scanner.Feed(u"\r\n%%+c\r\n");
+    EXPECT_EQ(scanner.Paths(), (std::vector<std::u16string>{u"a", u"b"}));
+}
+
+TEST(WholeCharacterPrefix, EndsAtACharacterBoundary) {
+    LeadBytes lead{};
+    for (int b = 0x81; b <= 0x9F; ++b)
+        lead[b] = true;
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        std::size_t prefix;
+    };
+    const Case cases[] = {
+        {{}, 0},
+        {{'a', 'b'}, 2},
+        {{'a', 0x81}, 1},             // a lead byte waiting for its trail
+        {{0x81, 0x81}, 2},            // lead and a trail that looks like a lead
+        {{'a', 0x81, 0x81, 0x81}, 3}, // the last lead-looking byte is a lead
+        {{0x81, 'a', 0x81, 0x81}, 4}, // the byte before the run always ends a character
+        {{0x81, 'a', 0x81}, 2},
+        {{0x81, 0x0A}, 2}, // an invalid trail still ends where it ends
+        {{0x81}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WholeCharacterPrefix(c.bytes, lead), c.prefix) << testing::PrintToString(c.bytes);
 }
 
 TEST(ReplaceNulBytes, TurnsEveryNulIntoAComma) {

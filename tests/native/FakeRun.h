@@ -52,6 +52,7 @@ public:
 
     void ClearDetails() override {
         documentText.clear();
+        documentBytes.clear();
         links.Clear();
         destinationLine.clear();
         progressMax = 1000;
@@ -69,8 +70,11 @@ public:
         documentText.clear();
         redrawSuspended = true;
     }
-    void SetDocumentText(std::u16string text) override { documentText = std::move(text); }
-    const std::u16string& DocumentText() const override { return documentText; }
+    // Decodes as the debug view does when it is shown.
+    void SetDocument(DocumentBytes bytes) override {
+        documentText = DecodeCp932(bytes);
+        documentBytes = std::move(bytes);
+    }
     void ResumeDocumentRedraw() override { redrawSuspended = false; }
     const LinkTable& Links() const override { return links; }
     void AddLink(std::u16string_view path, std::u16string_view fileName) override {
@@ -98,6 +102,7 @@ public:
 
     LinkTable links;
     std::u16string documentText;
+    DocumentBytes documentBytes;
     std::u16string destinationLine;
     std::u16string status;
     std::vector<std::u16string> statusHistory;
@@ -127,17 +132,28 @@ public:
         return folderAnswer;
     }
     std::optional<std::u16string> PromptDocument() override { return documentAnswer; }
-    std::vector<std::uint8_t> ReadDocument(std::u16string_view path) override {
+    DocumentBytes ReadDocument(std::u16string_view path,
+                               const std::function<void()>& keepResponsive) override {
         readPath = path;
         if (readFailure)
             throw Failure(CannotOpenMessage(path, *readFailure));
         const auto it = files.find(std::u16string(path));
         if (it == files.end())
             throw Failure(CannotOpenMessage(path, u"File not found."));
-        return it->second;
+        keepResponsive();
+        return {it->second.begin(), it->second.end()};
     }
-    std::u16string Decode(std::span<const std::uint8_t> bytes) override {
-        return DecodeCp932(bytes);
+    LeadBytes AnsiLeadBytes() override {
+        LeadBytes lead{};
+        for (int b = 0; b < 256; ++b)
+            lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        return lead;
+    }
+    // Every piece must end at a character boundary: one that does not would
+    // decode differently from the whole document.
+    void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override {
+        decodedPieces.emplace_back(bytes.begin(), bytes.end());
+        text += DecodeCp932(bytes);
     }
     std::u16string OutOfMemoryDescription() override { return u"Out of memory."; }
     bool FileExists(std::u16string_view path) override {
@@ -162,6 +178,7 @@ public:
     std::u16string folderPromptInitial;
     std::u16string readPath;
     std::vector<std::u16string> existenceTests;
+    std::vector<std::vector<std::uint8_t>> decodedPieces;
 
 private:
     FakeView& view_;

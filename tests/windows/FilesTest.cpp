@@ -9,8 +9,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <span>
 #include <thread>
+#include <vector>
 
 namespace marovan::win {
 namespace {
@@ -33,6 +36,42 @@ TEST(DecodeCodePage, DecodesShiftJisAndSubstitutesWhatItCannot) {
     // A lead byte cut by the end of the document.
     EXPECT_EQ(Cp932("ab\x82"), u"ab\u30FB");
     EXPECT_EQ(Cp932(""), u"");
+}
+
+// The run decodes a document piece by piece, cutting each piece at the last
+// character boundary it can see; the text must be the whole document's.
+TEST(DecodeCodePage, PiecesCutAtCharacterBoundariesDecodeAsTheWhole) {
+    std::vector<std::uint8_t> bytes(200000);
+    std::uint32_t x = 12345;
+    for (auto& b : bytes) {
+        x = x * 1103515245u + 12345u;
+        // Many lead bytes in a row, so that the cuts have runs to look back over.
+        b = (x >> 16) % 3 == 0 ? static_cast<std::uint8_t>(0x81 + (x >> 8) % 31)
+                               : static_cast<std::uint8_t>(x >> 24);
+    }
+    const std::u16string whole = DecodeCodePage(bytes, 932);
+    const LeadBytes lead = LeadBytesOf(932);
+    for (const std::size_t pieceSize : {2u, 3u, 7u, 4096u, 65536u}) {
+        std::u16string pieces;
+        std::span<const std::uint8_t> rest(bytes);
+        while (!rest.empty()) {
+            const std::size_t length = rest.size() <= pieceSize
+                                           ? rest.size()
+                                           : WholeCharacterPrefix(rest.first(pieceSize), lead);
+            ASSERT_GT(length, 0u);
+            DecodeCodePageAppend(rest.first(length), 932, pieces);
+            rest = rest.subspan(length);
+        }
+        EXPECT_TRUE(pieces == whole) << "pieces of " << pieceSize;
+    }
+}
+
+TEST(DecodeCodePage, KnowsTheLeadBytes) {
+    const LeadBytes cp932 = LeadBytesOf(932);
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(cp932[b], (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) << b;
+    const LeadBytes latin = LeadBytesOf(1252);
+    EXPECT_EQ(std::count(latin.begin(), latin.end(), true), 0);
 }
 
 TEST(DecodeCodePage, CommasFromNulBytesSurvive) {

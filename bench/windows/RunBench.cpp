@@ -1,0 +1,574 @@
+// Figures for the collection run on Windows, each against a floor measured in
+// the same process, because the machines are shared and noisy: the ratios
+// are what to read, the seconds are for information.
+//
+//   marovan_run_bench <Marovan.exe> <marovan_empty_window.exe> [sizes in MiB, e.g. 16,256,1024]
+//
+// The run under measurement is the program's own: CollectionRun with the
+// Windows services of Marovan (files, decoding, copying), behind a view that
+// only records what it is told. Only the two prompts are answered by the
+// bench. A goal that is missed is printed with "over"; the bench reports, it
+// does not gate, and exits 0 unless a run went wrong.
+
+#include "main/CollectionRun.h"
+#include "main/Extraction.h"
+#include "main/WindowsRunSystem.h"
+#include "platform/Files.h"
+#include "platform/MessagePump.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace marovan;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int kRounds = 5;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+struct Figures {
+    double min = 0;
+    double median = 0;
+};
+
+Figures Summarise(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return {values.front(), values[values.size() / 2]};
+}
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw std::runtime_error(what);
+}
+
+// --- The run, as the bench sees it ----------------------------------------
+
+// Records when each status text was set, and how long the interface went
+// without its pending messages being handled.
+class BenchView : public RunView {
+public:
+    BenchView() { links_.WriteHeader(); }
+
+    void ClearDetails() override {
+        links_.Clear();
+        document_ = {};
+        statusAt_.clear();
+        messages_.clear();
+    }
+    void SetStatus(std::u16string_view text) override {
+        const auto now = Clock::now();
+        statusAt_[std::u16string(text)] = now;
+        if (text == u"ファイル読込中...") {
+            tracking_ = true;
+            lastHandled_ = now;
+            longestGap_ = {};
+        }
+    }
+    void StepProgress() override {}
+    void SetProgressMax(int) override {
+        progressMaxAt_ = Clock::now();
+        if (tracking_)
+            longestGap_ = std::max(longestGap_, progressMaxAt_ - lastHandled_);
+        tracking_ = false;
+    }
+    void SetDestinationLine(std::u16string_view) override {}
+    void BeginDocumentText() override {}
+    // Kept as the window keeps it while its debug view is hidden.
+    void SetDocument(DocumentBytes bytes) override { document_ = std::move(bytes); }
+    void ResumeDocumentRedraw() override {}
+    const LinkTable& Links() const override { return links_; }
+    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
+        links_.AddLink(path, fileName);
+    }
+    void SetMark(int row, std::u16string_view mark) override { links_.SetCell(kResult, row, mark); }
+    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()) * 8; }
+    int ScaledWidth(int width96) override { return width96; }
+    void SetColumnWidth(int, int) override {}
+    void KeepResponsive() override {
+        if (!pump_.PumpIfDue() || !tracking_)
+            return;
+        const auto now = Clock::now();
+        longestGap_ = std::max(longestGap_, now - lastHandled_);
+        lastHandled_ = now;
+    }
+    void ShowMessage(MessageKind, std::u16string_view text) override {
+        messages_.emplace_back(text);
+    }
+
+    Clock::time_point StatusAt(std::u16string_view text) const {
+        const auto it = statusAt_.find(std::u16string(text));
+        if (it == statusAt_.end())
+            Fail("the run never reached a status it should have reached");
+        return it->second;
+    }
+    Clock::time_point ProgressMaxAt() const { return progressMaxAt_; }
+    Clock::duration LongestGap() const { return longestGap_; }
+    const std::vector<std::u16string>& Messages() const { return messages_; }
+
+private:
+    LinkTable links_;
+    DocumentBytes document_;
+    std::map<std::u16string, Clock::time_point> statusAt_;
+    Clock::time_point progressMaxAt_{};
+    std::vector<std::u16string> messages_;
+    win::MessagePump pump_;
+    bool tracking_ = false;
+    Clock::time_point lastHandled_{};
+    Clock::duration longestGap_{};
+};
+
+// The program's own Windows services, with the two prompts answered.
+class BenchSystem : public WindowsRunSystem {
+public:
+    BenchSystem(fs::path destination, fs::path document, RunOptions options)
+        : destination_(std::move(destination))
+        , document_(std::move(document))
+        , options_(options) {}
+
+    RunOptions ReadRunOptions() override { return options_; }
+    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
+        return destination_.u16string();
+    }
+    std::optional<std::u16string> PromptDocument() override { return document_.u16string(); }
+    void OpenFolder(std::u16string_view) override {}
+
+private:
+    fs::path destination_;
+    fs::path document_;
+    RunOptions options_;
+};
+
+struct RunResult {
+    double readingToLinks = 0;   // from the read to the links in the table
+    double resolvingCopying = 0; // marking and copying
+    double longestGapMs = 0;
+    int links = 0;
+};
+
+RunResult RunOnce(const fs::path& document, const fs::path& destination, RunOptions options) {
+    BenchView view;
+    BenchSystem system(destination, document, options);
+    if (CollectionRun(view, system) != RunEnd::Completed)
+        Fail("the run did not complete");
+    RunResult result;
+    result.readingToLinks = Seconds(view.ProgressMaxAt() - view.StatusAt(u"ファイル読込中..."));
+    result.resolvingCopying = Seconds(view.StatusAt(u"収集結果の計算中...") -
+                                      view.StatusAt(u"リンク画像ファイルのコピー中..."));
+    result.longestGapMs = Seconds(view.LongestGap()) * 1000;
+    result.links = view.Links().LinkCount();
+    return result;
+}
+
+// --- Generated files -------------------------------------------------------
+
+// Bytes that look like the compressed streams that fill real documents:
+// every value, two-byte characters and NUL bytes included.
+std::vector<char> NoiseMiB(std::uint32_t seed) {
+    std::vector<char> noise(1 << 20);
+    std::uint32_t x = seed | 1;
+    for (char& c : noise) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x >> 24);
+    }
+    return noise;
+}
+
+constexpr char kTwoLinkRecord[] = "\r\n\r\n%%DocumentFiles:C:\\work\\\x89\xe6\x91\x9c\\a.psd\r\n"
+                                  "%%+C:\\work\\b.tif\r\n%%EndComments\r\n";
+
+// A document of `mib` MiB of noise with its link record at 80 %.
+void WriteLargeDocument(const fs::path& path, std::size_t mib) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::vector<char> noise = NoiseMiB(0x9E3779B9u);
+    const std::size_t recordAt = mib * 8 / 10;
+    for (std::size_t i = 0; i < mib; ++i) {
+        if (i == recordAt)
+            out.write(kTwoLinkRecord, sizeof kTwoLinkRecord - 1);
+        out.write(noise.data(),
+                  static_cast<std::streamsize>(noise.size() -
+                                               (i == recordAt ? sizeof kTwoLinkRecord - 1 : 0)));
+    }
+    if (!out)
+        Fail("cannot write " + path.string());
+}
+
+// --- Floors ----------------------------------------------------------------
+
+// Reading the file into memory and one MultiByteToWideChar pass over it.
+double FloorReadAndDecode(const fs::path& path) {
+    const auto start = Clock::now();
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        Fail("cannot open " + path.string());
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file, &size);
+    const auto bytes = static_cast<DWORD>(size.QuadPart);
+    std::unique_ptr<char[]> data(new char[bytes]);
+    DWORD got = 0;
+    const BOOL read = ::ReadFile(file, data.get(), bytes, &got, nullptr);
+    ::CloseHandle(file);
+    if (!read || got != bytes)
+        Fail("cannot read " + path.string());
+    std::unique_ptr<wchar_t[]> text(new wchar_t[bytes]);
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, data.get(), static_cast<int>(bytes),
+                                            text.get(), static_cast<int>(bytes));
+    if (units <= 0)
+        Fail("cannot decode " + path.string());
+    return Seconds(Clock::now() - start);
+}
+
+// --- Printing --------------------------------------------------------------
+
+void PrintRow(const char* what, Figures ours, Figures floor, const char* unit, double goal) {
+    const double ratio = ours.median / floor.median;
+    std::printf("%-44s %8.3f %8.3f %s   %8.3f %8.3f %s   %6.2f  <= %.2f %s\n", what, ours.min,
+                ours.median, unit, floor.min, floor.median, unit, ratio, goal,
+                ratio > goal ? "over" : "");
+}
+
+void PrintHeader(const char* title) {
+    std::printf("\n%s\n%-44s %21s   %21s   %6s  %s\n", title, "", "ours min / median",
+                "floor min / median", "ratio", "goal");
+}
+
+// --- The rows --------------------------------------------------------------
+
+struct Paths {
+    fs::path root;        // everything the bench writes, removed at the end
+    fs::path program;     // Marovan.exe
+    fs::path emptyWindow; // the start-up floor
+    fs::path self;
+};
+
+void EmptyFolder(const fs::path& folder) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+}
+
+double ReadingToLinks(const Paths& paths, const std::vector<std::size_t>& sizes) {
+    PrintHeader("1. Reading to links (read, NUL bytes, decode, extract); record at 80 %");
+    const fs::path destination = paths.root / "destination";
+    fs::create_directories(destination);
+    double floor16 = 0;
+    for (const std::size_t mib : sizes) {
+        const fs::path document = paths.root / ("large-" + std::to_string(mib) + ".ai");
+        WriteLargeDocument(document, mib);
+        std::vector<double> ours, floor, gaps;
+        for (int round = 0; round < kRounds; ++round) {
+            const RunResult run = RunOnce(document, destination, {});
+            if (run.links != 2)
+                Fail("the large document gave the wrong links");
+            ours.push_back(run.readingToLinks);
+            gaps.push_back(run.longestGapMs);
+            floor.push_back(FloorReadAndDecode(document));
+        }
+        const std::string what = std::to_string(mib) + " MiB";
+        const Figures o = Summarise(ours), f = Summarise(floor);
+        PrintRow(what.c_str(), o, f, "s", 1.3);
+        std::printf("%-44s ours %.0f MiB/s, floor %.0f MiB/s (median)\n", "", mib / o.median,
+                    mib / f.median);
+        if (mib == 16)
+            floor16 = f.median;
+        if (mib == 256) {
+            const Figures g = Summarise(gaps);
+            std::printf("\n2. Responsiveness, %zu MiB: longest time between two handlings of "
+                        "pending messages\n%-44s %8.2f %8.2f ms   goal <= 15 ms %s\n",
+                        mib, "", g.min, g.median, g.median > 15 ? "over" : "");
+        }
+        if (mib != sizes.back())
+            fs::remove(document);
+    }
+    return floor16;
+}
+
+// The peak working set of a child process that performs one run.
+void PeakMemory(const Paths& paths, std::size_t mib) {
+    const fs::path document = paths.root / ("large-" + std::to_string(mib) + ".ai");
+    if (!fs::exists(document))
+        WriteLargeDocument(document, mib);
+    std::vector<double> peaks, baselines;
+    for (int round = 0; round < kRounds; ++round) {
+        const fs::path report = paths.root / "peak.txt";
+        std::wstring command = L"\"" + paths.self.wstring() + L"\" --peak \"" + document.wstring() +
+                               L"\" \"" + report.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &child))
+            Fail("cannot start the peak-memory child");
+        ::WaitForSingleObject(child.hProcess, INFINITE);
+        DWORD code = 1;
+        ::GetExitCodeProcess(child.hProcess, &code);
+        ::CloseHandle(child.hThread);
+        ::CloseHandle(child.hProcess);
+        std::ifstream in(report);
+        double baseline = 0, peak = 0;
+        if (code != 0 || !(in >> baseline >> peak))
+            Fail("the peak-memory child failed");
+        peaks.push_back(peak / kMiB);
+        baselines.push_back(baseline / kMiB);
+    }
+    const Figures p = Summarise(peaks), b = Summarise(baselines);
+    const double goal = 1.5 * static_cast<double>(mib) + 64;
+    std::printf("\n3. Peak working set, one run on %zu MiB, debug view hidden\n"
+                "%-44s %8.0f %8.0f MiB   = %.2f x the document; before the run %.0f MiB; "
+                "goal <= %.0f MiB %s\n",
+                mib, "", p.min, p.median, p.median / static_cast<double>(mib), b.median, goal,
+                p.median > goal ? "over" : "");
+    fs::remove(document);
+}
+
+int PeakChild(const fs::path& document, const fs::path& report) {
+    PROCESS_MEMORY_COUNTERS before{};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &before, sizeof before);
+    const fs::path destination = document.parent_path() / "destination";
+    fs::create_directories(destination);
+    const RunResult run = RunOnce(document, destination, {});
+    PROCESS_MEMORY_COUNTERS after{};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &after, sizeof after);
+    std::ofstream(report) << before.PeakWorkingSetSize << ' ' << after.PeakWorkingSetSize << '\n';
+    return run.links == 2 ? 0 : 1;
+}
+
+void ResolvingAndCopying(const Paths& paths) {
+    // 500 links: 200 at their path, 250 only beside the document, 50 missing.
+    const fs::path folder = paths.root / "copying";
+    const fs::path images = folder / "images";
+    const fs::path documentFolder = folder / "document";
+    const fs::path destination = folder / "destination";
+    fs::create_directories(images);
+    fs::create_directories(documentFolder);
+    std::vector<char> image = NoiseMiB(7);
+    std::string record = "%!PS-Adobe-3.0\r\n%%DocumentFiles:";
+    std::vector<fs::path> sources;
+    for (int i = 0; i < 500; ++i) {
+        const std::string name = "image" + std::to_string(i) + ".psd";
+        fs::path at = images / name;
+        if (i % 10 == 9) {
+            at = folder / "gone" / name;
+        } else if (i % 2 == 1) {
+            at = folder / "moved" / name;
+            sources.push_back(documentFolder / name);
+        } else {
+            sources.push_back(at);
+        }
+        if (i > 0)
+            record += "%%+";
+        record += at.string() + "\r\n";
+    }
+    record += "%%EndComments\r\n";
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        image[0] = static_cast<char>(i);
+        std::ofstream(sources[i], std::ios::binary)
+            .write(image.data(), static_cast<std::streamsize>(image.size()));
+    }
+    const fs::path document = documentFolder / "links.ai";
+    std::ofstream(document, std::ios::binary) << record;
+
+    std::vector<double> ours, floor;
+    for (int round = 0; round < kRounds; ++round) {
+        EmptyFolder(destination);
+        const RunResult run = RunOnce(document, destination, {false, false, true});
+        if (run.links != 500 ||
+            static_cast<std::size_t>(std::distance(fs::directory_iterator(destination),
+                                                   fs::directory_iterator())) != sources.size())
+            Fail("the copying run collected the wrong files");
+        ours.push_back(run.resolvingCopying);
+
+        EmptyFolder(destination);
+        const auto start = Clock::now();
+        for (const auto& source : sources)
+            if (!::CopyFileW(source.c_str(), (destination / source.filename()).c_str(), FALSE))
+                Fail("CopyFileW failed");
+        floor.push_back(Seconds(Clock::now() - start));
+    }
+    PrintHeader("4. Resolving and copying 500 links to 1 MiB images (250 beside the document, "
+                "50 missing)");
+    PrintRow("mark, then copy 450 files", Summarise(ours), Summarise(floor), "s", 1.5);
+    fs::remove_all(folder);
+}
+
+HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        HWND found;
+    } search{processId, className, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (owner == s.processId && ::IsWindowVisible(window) &&
+                std::wstring_view(name) == s.className) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Seconds from CreateProcess to the program's window on the screen.
+double TimeToWindow(const fs::path& exe, const wchar_t* className) {
+    std::wstring command = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    const auto start = Clock::now();
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          exe.parent_path().c_str(), &startup, &child))
+        Fail("cannot start " + exe.string());
+    HWND window = nullptr;
+    while (!(window = VisibleWindowOf(child.dwProcessId, className))) {
+        if (Clock::now() - start > std::chrono::seconds(30))
+            Fail("no window from " + exe.string());
+        ::Sleep(1);
+    }
+    const double seconds = Seconds(Clock::now() - start);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(child.hProcess, 10000) != WAIT_OBJECT_0)
+        ::TerminateProcess(child.hProcess, 1);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+    return seconds;
+}
+
+void StartUp(const Paths& paths) {
+    const fs::path folder = paths.root / "start-up";
+    fs::create_directories(folder);
+    const fs::path program = folder / paths.program.filename();
+    const fs::path empty = folder / paths.emptyWindow.filename();
+    fs::copy_file(paths.program, program, fs::copy_options::overwrite_existing);
+    fs::copy_file(paths.emptyWindow, empty, fs::copy_options::overwrite_existing);
+    // The first start creates the settings file, and warms the file cache.
+    TimeToWindow(program, L"TF_main");
+    TimeToWindow(empty, L"MarovanEmptyWindow");
+    std::vector<double> ours, floor;
+    for (int round = 0; round < kRounds; ++round) {
+        ours.push_back(TimeToWindow(program, L"TF_main"));
+        floor.push_back(TimeToWindow(empty, L"MarovanEmptyWindow"));
+    }
+    PrintHeader("5. Start-up: process start to the main window shown, against an empty window");
+    PrintRow("Marovan.exe", Summarise(ours), Summarise(floor), "s", 1.3);
+    fs::remove_all(folder);
+}
+
+// The conversion as it would be written naively: the pending messages are
+// handled after every single byte. Stopped after a minute and projected.
+void NaiveReference(const Paths& paths, double floor16) {
+    const fs::path document = paths.root / "naive-16.ai";
+    WriteLargeDocument(document, 16);
+    const auto start = Clock::now();
+    DocumentBytes bytes = win::ReadWholeFile(document.wstring());
+    Clock::duration longestGap{};
+    auto lastHandled = Clock::now();
+    std::size_t done = 0;
+    bool capped = false;
+    for (; done < bytes.size(); ++done) {
+        ReplaceNulBytes(std::span(bytes).subspan(done, 1));
+        win::MessagePump::PumpNow();
+        const auto now = Clock::now();
+        longestGap = std::max(longestGap, now - lastHandled);
+        lastHandled = now;
+        if (done % 4096 == 0 && now - start > std::chrono::seconds(60)) {
+            capped = true;
+            break;
+        }
+    }
+    const double converting = Seconds(Clock::now() - start);
+    double seconds = converting;
+    if (capped) {
+        seconds = converting * static_cast<double>(bytes.size()) / static_cast<double>(done);
+    } else {
+        const auto decodeStart = Clock::now();
+        const std::u16string text = win::DecodeCodePage(bytes, CP_ACP);
+        int links = 0;
+        ExtractLinks(text, [&](std::u16string_view, std::u16string_view) { ++links; });
+        seconds += Seconds(Clock::now() - decodeStart);
+    }
+    std::printf("\n6. Reference: the conversion handling messages after every byte, 16 MiB, "
+                "one run\n%-44s %8.1f s%s   floor %.3f s   ratio %.0f\n"
+                "%-44s longest time between handlings %.3f ms\n",
+                "", seconds, capped ? " (projected from the first minute)" : "", floor16,
+                floor16 > 0 ? seconds / floor16 : 0.0, "", Seconds(longestGap) * 1000);
+    fs::remove(document);
+}
+
+std::vector<std::size_t> ParseSizes(const char* text) {
+    std::vector<std::size_t> sizes;
+    for (const char* at = text; *at;) {
+        char* end = nullptr;
+        sizes.push_back(std::strtoul(at, &end, 10));
+        at = *end == ',' ? end + 1 : end;
+        if (end == at && *at)
+            break;
+    }
+    return sizes;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        if (argc == 4 && std::wstring_view(argv[1]) == L"--peak")
+            return PeakChild(argv[2], argv[3]);
+        if (argc < 3) {
+            std::fprintf(stderr, "usage: marovan_run_bench <Marovan.exe> "
+                                 "<marovan_empty_window.exe> [sizes in MiB, e.g. 16,256,1024]\n");
+            return 2;
+        }
+        std::vector<std::size_t> sizes = {16, 256, 1024};
+        if (argc > 3)
+            sizes = ParseSizes(fs::path(argv[3]).string().c_str());
+        std::sort(sizes.begin(), sizes.end());
+
+        Paths paths;
+        paths.program = argv[1];
+        paths.emptyWindow = argv[2];
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        paths.self = self;
+        paths.root = fs::temp_directory_path() / "marovan-bench";
+        EmptyFolder(paths.root);
+
+        std::printf("Marovan run benchmark: %d runs of each; ratio = ours / floor, medians\n",
+                    kRounds);
+        const double floor16 = ReadingToLinks(paths, sizes);
+        PeakMemory(paths, sizes.back());
+        ResolvingAndCopying(paths);
+        StartUp(paths);
+        NaiveReference(paths, floor16);
+        fs::remove_all(paths.root);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
+        return 1;
+    }
+}

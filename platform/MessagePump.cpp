@@ -1,0 +1,28 @@
+#include "platform/MessagePump.h"
+
+#include <windows.h>
+
+namespace marovan::win {
+
+bool MessagePump::PumpIfDue() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < kInterval)
+        return false;
+    PumpNow();
+    last_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+void MessagePump::PumpNow() {
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+} // namespace marovan::win

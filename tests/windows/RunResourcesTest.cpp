@@ -1,0 +1,206 @@
+// Many runs in one process with the real Windows services must leave the
+// process with the handles, GDI objects and window objects it started with:
+// a leak on any path, the failure paths included, would grow with every run.
+
+#include "ScratchFolder.h"
+
+#include "main/CollectionRun.h"
+#include "main/Failure.h"
+#include "main/WindowsRunSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace marovan {
+namespace {
+
+using test::ScratchFolder;
+
+// Records what a run shows instead of showing it.
+class QuietView : public RunView {
+public:
+    QuietView() { links_.WriteHeader(); }
+    void ClearDetails() override {
+        links_.Clear();
+        document_ = {};
+    }
+    void SetStatus(std::u16string_view) override {}
+    void StepProgress() override {}
+    void SetProgressMax(int) override {}
+    void SetDestinationLine(std::u16string_view) override {}
+    void BeginDocumentText() override {}
+    void SetDocument(DocumentBytes bytes) override { document_ = std::move(bytes); }
+    void ResumeDocumentRedraw() override {}
+    const LinkTable& Links() const override { return links_; }
+    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
+        links_.AddLink(path, fileName);
+    }
+    void SetMark(int row, std::u16string_view mark) override { links_.SetCell(kResult, row, mark); }
+    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()); }
+    int ScaledWidth(int width96) override { return width96; }
+    void SetColumnWidth(int, int) override {}
+    void KeepResponsive() override {}
+    void ShowMessage(MessageKind, std::u16string_view text) override { lastMessage = text; }
+
+    std::u16string lastMessage;
+
+private:
+    LinkTable links_;
+    DocumentBytes document_;
+};
+
+// The program's services with the prompts answered; the options are read
+// from the settings file as always, then the copy options are turned on.
+class AnsweredSystem : public WindowsRunSystem {
+public:
+    RunOptions ReadRunOptions() override {
+        RunOptions options = WindowsRunSystem::ReadRunOptions();
+        options.aiCopy = true;
+        options.errSearch = true;
+        return options;
+    }
+    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
+        return folder;
+    }
+    std::optional<std::u16string> PromptDocument() override { return document; }
+    void OpenFolder(std::u16string_view) override {}
+
+    std::optional<std::u16string> folder;
+    std::optional<std::u16string> document;
+};
+
+struct ResourceCounts {
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    bool operator==(const ResourceCounts&) const = default;
+};
+
+// Wine answers GetProcessHandleCount and GetGuiResources with 0. There the
+// open handles are counted by asking about every handle value in turn, and
+// the window objects by walking the process's windows; GDI objects cannot be
+// counted at all and are compared only where the system counts them.
+DWORD CountOpenHandles() {
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
+        return count;
+    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4) {
+        DWORD flags = 0;
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
+    }
+    return count;
+}
+
+DWORD CountWindows() {
+    struct Walk {
+        DWORD process = ::GetCurrentProcessId();
+        DWORD count = 0;
+        static BOOL CALLBACK Child(HWND, LPARAM walk) {
+            ++reinterpret_cast<Walk*>(walk)->count;
+            return TRUE;
+        }
+        static BOOL CALLBACK TopLevel(HWND window, LPARAM context) {
+            auto& walk = *reinterpret_cast<Walk*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == walk.process) {
+                ++walk.count;
+                ::EnumChildWindows(window, &Child, context);
+            }
+            return TRUE;
+        }
+    } walk;
+    ::EnumWindows(&Walk::TopLevel, reinterpret_cast<LPARAM>(&walk));
+    return walk.count;
+}
+
+ResourceCounts CountResources() {
+    ResourceCounts counts;
+    counts.handles = CountOpenHandles();
+    counts.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    counts.userObjects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    if (counts.userObjects == 0)
+        counts.userObjects = CountWindows();
+    return counts;
+}
+
+// The scratch folder's path is plain ASCII.
+std::string Ascii(const std::wstring& text) {
+    std::string ascii;
+    for (wchar_t c : text)
+        ascii += static_cast<char>(c);
+    return ascii;
+}
+
+std::u16string U16(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
+    ScratchFolder temp(L"runs");
+    const std::wstring destination = temp / L"collected";
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((temp / L"folder.psd").c_str(), nullptr));
+    test::WriteBytes(temp / L"found.psd", "found");
+    test::WriteBytes(temp / L"beside.tif", "beside");
+    // Found, beside the document, missing, a device, a folder, an empty path.
+    const std::string record = "%%DocumentFiles:" + Ascii(temp / L"found.psd") +
+                               "\r\n%%+C:\\gone\\beside.tif\r\n%%+C:\\gone\\missing.png"
+                               "\r\n%%+NUL\r\n%%+" +
+                               Ascii(temp / L"folder.psd") + "\r\n%%+\r\n%%End\r\n";
+    const std::wstring document = temp / L"doc.ai";
+    test::WriteBytes(document, std::string(100000, '\0') + record);
+    const std::wstring noRecord = temp / L"plain.ai";
+    test::WriteBytes(noRecord, "%!PS-Adobe-3.0\r\n");
+
+    QuietView view;
+    AnsweredSystem system;
+    // Every way a run can end: completed, no record, cannot open, cancelled.
+    const auto run = [&](int n) {
+        system.folder = U16(destination);
+        system.document = U16(document);
+        switch (n % 4) {
+        case 1:
+            system.document = U16(noRecord);
+            break;
+        case 2:
+            system.document = U16(temp / L"absent.ai");
+            break;
+        case 3:
+            system.folder.reset();
+            break;
+        }
+        try {
+            const RunEnd end = CollectionRun(view, system);
+            const RunEnd expected[] = {RunEnd::Completed, RunEnd::NoLinkRecord, RunEnd::Completed,
+                                       RunEnd::FolderCancelled};
+            EXPECT_EQ(end, expected[n % 4]) << "run " << n;
+        } catch (const Failure&) {
+            EXPECT_EQ(n % 4, 2) << "run " << n;
+        }
+    };
+
+    // The first runs load what the system keeps for the process's lifetime.
+    for (int n = 0; n < 8; ++n)
+        run(n);
+    ASSERT_EQ(view.lastMessage, u"リンク情報は見つかりませんでした。");
+    const ResourceCounts before = CountResources();
+    for (int n = 0; n < 200; ++n)
+        run(n);
+    const ResourceCounts after = CountResources();
+    ASSERT_GT(before.handles, 0u) << "the handles could not be counted";
+
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(after.userObjects, before.userObjects);
+    EXPECT_EQ(test::ReadBytes(destination + L"\\found.psd"), "found");
+    EXPECT_EQ(test::ReadBytes(destination + L"\\beside.tif"), "beside");
+    EXPECT_TRUE(test::Exists(destination + L"\\doc.ai"));
+}
+
+} // namespace
+} // namespace marovan
