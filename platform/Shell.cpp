@@ -5,9 +5,38 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <optional>
+
 namespace marovan::win {
 
 namespace {
+
+// Identifies the file a path names, through links and other spellings.
+std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path) noexcept {
+    const UniqueFile file(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.get(), &info))
+        return std::nullopt;
+    return info;
+}
+
+// True when copying `source` into `folder` would copy a file onto itself.
+bool AlreadyInFolder(std::wstring_view source, std::wstring_view folder) {
+    const std::size_t separator = source.find_last_of(L"\\/:");
+    const std::wstring_view name =
+        separator == std::wstring_view::npos ? source : source.substr(separator + 1);
+    std::wstring target(folder);
+    if (!target.empty() && target.back() != L'\\' && target.back() != L'/')
+        target += L'\\';
+    target += name;
+    const auto from = FileIdentity(std::wstring(source));
+    const auto to = from ? FileIdentity(target) : std::nullopt;
+    return to && from->dwVolumeSerialNumber == to->dwVolumeSerialNumber &&
+           from->nFileIndexHigh == to->nFileIndexHigh && from->nFileIndexLow == to->nFileIndexLow;
+}
 
 struct FolderPromptState {
     HWND owner;
@@ -82,6 +111,9 @@ std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt
 
 void CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept {
     try {
+        // The shell would refuse with a box of its own, or empty the file.
+        if (AlreadyInFolder(source, folder))
+            return;
         const std::wstring from = DoubleNulTerminated(source);
         const std::wstring to = DoubleNulTerminated(folder);
         SHFILEOPSTRUCTW operation{};

@@ -18,7 +18,8 @@ std::wstring DesktopPath(HWND owner);
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt,
                                             std::wstring_view initialFolder);
 
-// Copies one file into a folder, silently, replacing a file of the same name.
+// Copies one file into a folder, silently, replacing a file of the same name;
+// a file that already is that file of the folder is left as it is.
 // The outcome is the shell's own business.
 void CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept;
 

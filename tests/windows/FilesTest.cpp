@@ -226,5 +226,20 @@ TEST_F(FilesTest, ARefusedCopyIsReportedByNobody) {
     EXPECT_EQ(ReadBytes(image), "img");
 }
 
+// A link to a file that already lies in the destination, or a document
+// collected into its own folder: the file is where it should be, and the copy
+// must neither empty it nor ask anything.
+TEST_F(FilesTest, CopyingAFileOntoItselfKeepsIt) {
+    const std::wstring folder = Folder(L"same");
+    const std::wstring image = Write(L"same\\a.png", "the image");
+    WindowWatch watch;
+    CopyIntoFolder(nullptr, image, folder);
+    CopyIntoFolder(nullptr, image, folder + L"\\");
+    // The same file by another spelling of its folder.
+    CopyIntoFolder(nullptr, temp / L"same\\..\\same\\a.png", folder);
+    EXPECT_EQ(ReadBytes(image), "the image");
+    EXPECT_EQ(watch.seen(), 0);
+}
+
 } // namespace
 } // namespace marovan::win
