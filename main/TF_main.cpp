@@ -510,6 +510,7 @@ void TF_main::ClearDetails() {
     ::SetWindowTextW(memo1_, L"");
     links_.Clear();
     SyncLinkTableRows();
+    linkRowsShown_ = true;
     ::SetWindowTextW(panel2_, L"");
     ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, 1000);
     ::SendMessageW(progressBar1_, PBM_SETPOS, 0, 0);
@@ -520,6 +521,7 @@ void TF_main::ClearDetails() {
 }
 
 void TF_main::SetStatus(std::u16string_view text) {
+    ShowLinkRows();
     ::SetWindowTextW(label1_, win::Wide(text).c_str());
     SizeStatusToText();
     // The panel behind a shorter text must be repainted too.
@@ -534,6 +536,7 @@ void TF_main::StepProgress() {
 }
 
 void TF_main::SetProgressMax(int maximum) {
+    ShowLinkRows();
     ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, maximum);
 }
 
@@ -558,10 +561,21 @@ void TF_main::ResumeDocumentRedraw() {
     ::InvalidateRect(memo1_, nullptr, TRUE);
 }
 
+// A record of thousands of links would cost a repaint each: the table is
+// shown growing at a repaint's pace, and whole before the run's next step.
 void TF_main::AddLink(std::u16string_view path, std::u16string_view fileName) {
     links_.AddLink(path, fileName);
+    linkRowsShown_ = false;
+    if (linkRepaint_.Due())
+        ShowLinkRows();
+}
+
+void TF_main::ShowLinkRows() {
+    if (linkRowsShown_)
+        return;
     SyncLinkTableRows();
     RepaintNow();
+    linkRowsShown_ = true;
 }
 
 void TF_main::SetMark(int row, std::u16string_view mark) {
@@ -590,6 +604,7 @@ void TF_main::KeepResponsive() {
 }
 
 void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
+    ShowLinkRows();
     win::ShowMessageBox(hwnd(), kind, text);
 }
 

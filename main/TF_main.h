@@ -87,6 +87,7 @@ private:
     void ShowMessage(MessageKind kind, std::u16string_view text) override;
 
     void RepaintNow();
+    void ShowLinkRows();
     void FillDocumentView();
     void SizeStatusToText();
     void SyncLinkTableRows();
@@ -121,6 +122,8 @@ private:
     bool running_ = false;
     bool closeRequested_ = false;
     win::MessagePump pump_;
+    win::Pacer linkRepaint_{win::MessagePump::kInterval};
+    bool linkRowsShown_ = true;
 };
 
 } // namespace marovan

@@ -5,11 +5,9 @@
 namespace marovan::win {
 
 bool MessagePump::PumpIfDue() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < kInterval)
+    if (!due_.Due())
         return false;
     PumpNow();
-    last_ = std::chrono::steady_clock::now();
     return true;
 }
 

@@ -5,6 +5,24 @@
 
 namespace marovan::win {
 
+// True at most once an interval: for work that need not happen every time.
+class Pacer {
+public:
+    explicit Pacer(std::chrono::milliseconds interval) noexcept
+        : interval_(interval) {}
+    bool Due() noexcept {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < interval_)
+            return false;
+        last_ = now;
+        return true;
+    }
+
+private:
+    std::chrono::milliseconds interval_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
 // Handles the thread's pending messages when they are due. A long loop calls
 // it after every small piece of work; when nothing is due it costs one clock
 // reading.
@@ -19,7 +37,7 @@ public:
     static void PumpNow();
 
 private:
-    std::chrono::steady_clock::time_point last_{};
+    Pacer due_{kInterval};
 };
 
 } // namespace marovan::win
