@@ -213,17 +213,22 @@ std::vector<char> NoiseMiB(std::uint32_t seed) {
 constexpr char kTwoLinkRecord[] = "\r\n\r\n%%DocumentFiles:C:\\work\\\x89\xe6\x91\x9c\\a.psd\r\n"
                                   "%%+C:\\work\\b.tif\r\n%%EndComments\r\n";
 
-// A document of `mib` MiB of noise with its link record at 80 %.
-void WriteLargeDocument(const fs::path& path, std::size_t mib) {
+// A document of `mib` MiB of noise with its link record at `percent` of it.
+void WriteLargeDocument(const fs::path& path, std::size_t mib, std::size_t percent = 80) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const std::vector<char> noise = NoiseMiB(0x9E3779B9u);
-    const std::size_t recordAt = mib * 8 / 10;
+    const std::streamsize record = sizeof kTwoLinkRecord - 1;
+    const std::size_t recordIn = std::min(mib - 1, mib * percent / 100);
     for (std::size_t i = 0; i < mib; ++i) {
-        if (i == recordAt)
-            out.write(kTwoLinkRecord, sizeof kTwoLinkRecord - 1);
-        out.write(noise.data(),
-                  static_cast<std::streamsize>(noise.size() -
-                                               (i == recordAt ? sizeof kTwoLinkRecord - 1 : 0)));
+        if (i != recordIn) {
+            out.write(noise.data(), static_cast<std::streamsize>(noise.size()));
+        } else if (percent >= 100) {
+            out.write(noise.data(), static_cast<std::streamsize>(noise.size()) - record);
+            out.write(kTwoLinkRecord, record);
+        } else {
+            out.write(kTwoLinkRecord, record);
+            out.write(noise.data(), static_cast<std::streamsize>(noise.size()) - record);
+        }
     }
     if (!out)
         Fail("cannot write " + path.string());
@@ -330,6 +335,22 @@ double ReadingToLinks(const Paths& paths, const std::vector<std::size_t>& sizes)
         if (mib != sizes.back())
             fs::remove(document);
     }
+    // Decoding stops at the end of the record; a record at the very end
+    // shows the cost of decoding all of it.
+    const std::size_t mib = std::min<std::size_t>(256, sizes.back());
+    const fs::path document = paths.root / "record-at-end.ai";
+    WriteLargeDocument(document, mib, 100);
+    std::vector<double> ours, floor;
+    for (int round = 0; round < kRounds; ++round) {
+        const RunResult run = RunOnce(document, destination, {});
+        if (run.links != 2)
+            Fail("the large document gave the wrong links");
+        ours.push_back(run.readingToLinks);
+        floor.push_back(FloorReadAndDecode(document));
+    }
+    const std::string what = std::to_string(mib) + " MiB, record at the very end";
+    PrintRow(what.c_str(), Summarise(ours), Summarise(floor), "s", 1.3);
+    fs::remove(document);
     return floor16;
 }
 
