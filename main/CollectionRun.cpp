@@ -89,25 +89,28 @@ void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
     }
 }
 
-void CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view documentPath,
-                     std::u16string_view destination) {
+// Copies what was found; the number of copies the system refused.
+int CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view documentPath,
+                    std::u16string_view destination) {
     const LinkTable& links = view.Links();
+    int refused = 0;
     for (int row = 1; row <= links.LinkCount(); ++row) {
         view.StepProgress();
         const auto& mark = links.Cell(kResult, row);
         if (mark == kMarkFound)
-            system.CopyIntoFolder(links.Cell(kPath, row), destination);
+            refused += !system.CopyIntoFolder(links.Cell(kPath, row), destination);
         else if (mark == kMarkBeside)
-            system.CopyIntoFolder(BesideDocument(documentPath, links.Cell(kFileName, row)),
-                                  destination);
+            refused += !system.CopyIntoFolder(
+                BesideDocument(documentPath, links.Cell(kFileName, row)), destination);
     }
+    return refused;
 }
 
-int CountFailures(const LinkTable& links) {
-    int failures = 0;
+int CountMissing(const LinkTable& links) {
+    int missing = 0;
     for (int row = 1; row <= links.LinkCount(); ++row)
-        failures += links.Cell(kResult, row) == kMarkMissing;
-    return failures;
+        missing += links.Cell(kResult, row) == kMarkMissing;
+    return missing;
 }
 
 } // namespace
@@ -205,12 +208,13 @@ RunEnd CollectionRun(RunView& view, RunSystem& system) {
     view.StepProgress();
     if (options.aiCopy)
         system.CopyIntoFolder(*documentPath, *destination);
-    CopyFoundImages(view, system, *documentPath, *destination);
+    const int refused = CopyFoundImages(view, system, *documentPath, *destination);
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
     view.SetStatus(u"収集結果の計算中...");
-    const int failures = CountFailures(view.Links());
+    // An image found but not collected has failed as surely as a missing one.
+    const int failures = CountMissing(view.Links()) + refused;
     view.SetStatus(u"");
     const Summary summary = SummaryOf(view.Links().LinkCount(), failures);
     view.ShowMessage(summary.kind, summary.text);

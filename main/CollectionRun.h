@@ -85,7 +85,8 @@ public:
 
     // True only for an existing regular file.
     virtual bool FileExists(std::u16string_view path) = 0;
-    virtual void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) = 0;
+    // True when the file is in the folder afterwards.
+    virtual bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) = 0;
     virtual void OpenFolder(std::u16string_view folder) = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "main/Extraction.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace marovan {
@@ -133,6 +134,32 @@ std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const Lead
     while (leadRun < bytes.size() && lead[bytes[bytes.size() - 1 - leadRun]])
         ++leadRun;
     return bytes.size() - leadRun % 2;
+}
+
+std::size_t StretchKeepingLineEnds(std::span<const std::uint8_t> bytes, const LeadBytes& lead) {
+    const std::uint8_t* data = bytes.data();
+    const std::size_t size = bytes.size();
+    const auto next = [&](std::uint8_t lineEnd, std::size_t from) -> std::size_t {
+        if (from >= size)
+            return size;
+        const void* found = std::memchr(data + from, lineEnd, size - from);
+        return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - data)
+                     : size;
+    };
+    std::size_t cr = next('\r', 1);
+    std::size_t lf = next('\n', 1);
+    for (;;) {
+        const std::size_t at = std::min(cr, lf);
+        if (at >= size)
+            return size;
+        // The byte before is a lead byte when it ends an odd run of lead values.
+        if (lead[data[at - 1]] && WholeCharacterPrefix(bytes.first(at), lead) < at)
+            return at;
+        if (at == cr)
+            cr = next('\r', at + 1);
+        else
+            lf = next('\n', at + 1);
+    }
 }
 
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept {

@@ -71,6 +71,13 @@ using LeadBytes = std::array<bool, 256>;
 // whatever it is, and from there the run pairs up lead and trail.
 std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const LeadBytes& lead);
 
+// CR and LF are never trail bytes, yet some decoders take one as the trail of
+// a lead byte that stands right before it, and a line end, and with it the
+// next link, is lost. Decoding stretch by stretch keeps it: the length of the
+// first stretch of `bytes` (which starts at a character boundary) ends just
+// after such a lead byte, or is the whole.
+std::size_t StretchKeepingLineEnds(std::span<const std::uint8_t> bytes, const LeadBytes& lead);
+
 // Replaces every 0x00 byte by a comma, so that the decoded text holds no NUL.
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept;
 

@@ -12,7 +12,8 @@ using win::View;
 using win::Wide;
 
 WindowsRunSystem::WindowsRunSystem()
-    : documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
+    : ansiLead_(win::LeadBytesOf(CP_ACP))
+    , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
 std::u16string WindowsRunSystem::DesktopPath() {
     return U16(win::DesktopPath(owner_));
@@ -43,11 +44,11 @@ DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
 }
 
 LeadBytes WindowsRunSystem::AnsiLeadBytes() {
-    return win::LeadBytesOf(CP_ACP);
+    return ansiLead_;
 }
 
 void WindowsRunSystem::DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) {
-    win::DecodeCodePageAppend(bytes, CP_ACP, text);
+    win::DecodeCodePageAppend(bytes, CP_ACP, ansiLead_, text);
 }
 
 std::u16string WindowsRunSystem::OutOfMemoryDescription() {
@@ -58,8 +59,8 @@ bool WindowsRunSystem::FileExists(std::u16string_view path) {
     return win::IsRegularFile(View(path));
 }
 
-void WindowsRunSystem::CopyIntoFolder(std::u16string_view source, std::u16string_view folder) {
-    win::CopyIntoFolder(owner_, View(source), View(folder));
+bool WindowsRunSystem::CopyIntoFolder(std::u16string_view source, std::u16string_view folder) {
+    return win::CopyIntoFolder(owner_, View(source), View(folder));
 }
 
 void WindowsRunSystem::OpenFolder(std::u16string_view folder) {

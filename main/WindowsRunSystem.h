@@ -26,11 +26,12 @@ public:
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;
     bool FileExists(std::u16string_view path) override;
-    void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;
+    bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;
     void OpenFolder(std::u16string_view folder) override;
 
 private:
     HWND owner_ = nullptr;
+    LeadBytes ansiLead_;
     win::FilePrompt documentPrompt_; // OpenDialog1
 };
 

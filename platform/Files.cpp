@@ -119,12 +119,11 @@ LeadBytes LeadBytesOf(UINT codePage) noexcept {
     return lead;
 }
 
-void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage,
-                          std::u16string& text) {
-    if (bytes.empty())
-        return;
-    // No code page makes more UTF-16 units than it has bytes, so one pass
-    // into room for that many does, without counting first.
+namespace {
+
+// One call of the decoder. No code page makes more UTF-16 units than it has
+// bytes, so one pass into room for that many does, without counting first.
+void DecodeStretch(std::span<const std::uint8_t> bytes, UINT codePage, std::u16string& text) {
     const auto* input = reinterpret_cast<const char*>(bytes.data());
     const int inputLength = static_cast<int>(bytes.size());
     const std::size_t offset = text.size();
@@ -141,6 +140,18 @@ void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage,
     text.resize(offset + static_cast<std::size_t>(std::max(units, 0)));
 }
 
+} // namespace
+
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, const LeadBytes& lead,
+                          std::u16string& text) {
+    // MultiByteToWideChar counts in int; the pieces given here are small.
+    while (!bytes.empty()) {
+        const std::size_t length = StretchKeepingLineEnds(bytes, lead);
+        DecodeStretch(bytes.first(length), codePage, text);
+        bytes = bytes.subspan(length);
+    }
+}
+
 std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage) {
     // Longer input goes in pieces cut at character boundaries.
     constexpr std::size_t kPiece = 256u << 20;
@@ -150,7 +161,7 @@ std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage
     while (!bytes.empty()) {
         const std::size_t length =
             bytes.size() <= kPiece ? bytes.size() : WholeCharacterPrefix(bytes.first(kPiece), lead);
-        DecodeCodePageAppend(bytes.first(length), codePage, text);
+        DecodeCodePageAppend(bytes.first(length), codePage, lead, text);
         bytes = bytes.subspan(length);
     }
     return text;

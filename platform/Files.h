@@ -34,7 +34,10 @@ LeadBytes LeadBytesOf(UINT codePage) noexcept;
 // Decodes bytes with a code page (CP_ACP for the system's ANSI code page).
 // Never fails: what the code page cannot decode becomes its substitute.
 std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage);
-// The same, appended to `text`, for bytes that end at a character boundary.
-void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, std::u16string& text);
+// The same, appended to `text`, for bytes that end at a character boundary,
+// given the code page's lead bytes. A line end after a lead byte stays a line
+// end, whatever the system's decoder would make of the pair.
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, const LeadBytes& lead,
+                          std::u16string& text);
 
 } // namespace marovan::win

@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "platform/Files.h"
 #include "platform/Handles.h"
 
 #include <shellapi.h>
@@ -23,19 +24,27 @@ std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path)
     return info;
 }
 
-// True when copying `source` into `folder` would copy a file onto itself.
-bool AlreadyInFolder(std::wstring_view source, std::wstring_view folder) {
+// The path that copying `source` into `folder` gives.
+std::wstring TargetIn(std::wstring_view folder, std::wstring_view source) {
     const std::size_t separator = source.find_last_of(L"\\/:");
-    const std::wstring_view name =
-        separator == std::wstring_view::npos ? source : source.substr(separator + 1);
     std::wstring target(folder);
     if (!target.empty() && target.back() != L'\\' && target.back() != L'/')
         target += L'\\';
-    target += name;
-    const auto from = FileIdentity(std::wstring(source));
-    const auto to = from ? FileIdentity(target) : std::nullopt;
-    return to && from->dwVolumeSerialNumber == to->dwVolumeSerialNumber &&
-           from->nFileIndexHigh == to->nFileIndexHigh && from->nFileIndexLow == to->nFileIndexLow;
+    target += separator == std::wstring_view::npos ? source : source.substr(separator + 1);
+    return target;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) noexcept {
+    const auto first = FileIdentity(a);
+    const auto second = first ? FileIdentity(b) : std::nullopt;
+    return second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+           first->nFileIndexHigh == second->nFileIndexHigh &&
+           first->nFileIndexLow == second->nFileIndexLow;
+}
+
+bool IsFolder(const std::wstring& path) noexcept {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 struct FolderPromptState {
@@ -109,11 +118,16 @@ std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt
     return path;
 }
 
-void CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept {
+bool CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept {
     try {
+        // Given a folder that is gone, the shell would make a file of its name.
+        const std::wstring destination(folder);
+        if (!IsFolder(destination))
+            return false;
         // The shell would refuse with a box of its own, or empty the file.
-        if (AlreadyInFolder(source, folder))
-            return;
+        const std::wstring target = TargetIn(destination, source);
+        if (SameFile(std::wstring(source), target))
+            return true;
         const std::wstring from = DoubleNulTerminated(source);
         const std::wstring to = DoubleNulTerminated(folder);
         SHFILEOPSTRUCTW operation{};
@@ -122,10 +136,10 @@ void CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view fold
         operation.pFrom = from.c_str();
         operation.pTo = to.c_str();
         operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_FILESONLY;
-        ::SHFileOperationW(&operation);
+        return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted &&
+               IsRegularFile(target);
     } catch (...) {
-        // No memory for the strings: the copy is not made, and nobody is told,
-        // as for any other copy that fails.
+        return false; // no memory for the strings: the copy is not made
     }
 }
 

@@ -432,6 +432,20 @@ void Program::ExpectInformationBox(std::wstring_view text, CloseBy how) const {
     ExpectMessageBox(L"情報", text, Icon::Information, how);
 }
 
+std::vector<MessageBoxContent>
+Program::AnswerMessageBoxesUntil(const std::function<bool(const MessageBoxContent&)>& last,
+                                 milliseconds patience) const {
+    std::vector<MessageBoxContent> seen;
+    for (;;) {
+        seen.push_back(ReadMessageBox(patience));
+        CloseMessageBox();
+        if (last(seen.back()))
+            return seen;
+        if (seen.size() > 50)
+            Fail(L"more than 50 message boxes in a row, the last saying " + seen.back().text);
+    }
+}
+
 // --- The folder prompt -------------------------------------------------------
 
 HWND Program::WaitForFolderPrompt(milliseconds patience) const {
@@ -511,6 +525,23 @@ void Program::ChooseFolder(const fs::path& folder) const {
     WaitUntilGone(prompt, L"the folder prompt to accept " + path);
 }
 
+void Program::ChooseDriveRoot(const fs::path& root) const {
+    const HWND prompt = WaitForFolderPrompt();
+    const HWND tree = FindDescendant(prompt, L"SysTreeView32");
+    const std::wstring path = root.wstring();
+    // A drive's item is labelled with its letter and colon among other words.
+    const std::wstring letter = path.substr(0, 2);
+    WindowProcess process(prompt);
+    RemoteMemory text(process.get(), (path.size() + 1) * sizeof(wchar_t));
+    text.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    WaitUntil(L"the folder prompt to select the drive " + path, [&] {
+        Send(prompt, kSetSelectionW, TRUE, text.At(0));
+        return TreeItemText(tree, SelectedTreeItem(tree)).find(letter) != std::wstring::npos;
+    });
+    Click(DialogButton(prompt, IDOK));
+    WaitUntilGone(prompt, L"the folder prompt to accept " + path);
+}
+
 void Program::CancelFolderPrompt() const {
     const HWND prompt = WaitForFolderPrompt();
     Click(DialogButton(prompt, IDCANCEL));
@@ -551,6 +582,13 @@ void Program::ChooseFile(std::wstring_view title, const fs::path& file) const {
                  TextOf(::GetDlgItem(box, kMessageTextId)));
         return !::IsWindow(prompt) || !::IsWindowVisible(prompt);
     });
+}
+
+void Program::SubmitFileName(std::wstring_view title, const fs::path& file) const {
+    const HWND prompt = WaitForFilePrompt(title);
+    const std::wstring path = file.wstring();
+    Send(FileNameBox(prompt), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(DialogButton(prompt, IDOK));
 }
 
 void Program::CancelFilePrompt(std::wstring_view title) const {
@@ -683,6 +721,32 @@ RECT Marovan::CellOnScreen(std::size_t row, int column) const {
                          : ListViewCellRect(table, static_cast<int>(row - 1), column);
     ::MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+std::size_t Marovan::TableRowCount() const {
+    return static_cast<std::size_t>(Send(Control(IDC_LINK_TABLE), LVM_GETITEMCOUNT)) + 1;
+}
+
+std::wstring Marovan::TableCell(std::size_t row, int column) const {
+    if (row == 0)
+        Fail(L"TableCell reads link rows only");
+    const HWND table = Control(IDC_LINK_TABLE);
+    WindowProcess process(table);
+    constexpr std::size_t kTextOffset = 256;
+    // The buffer grows until the text fits with room to spare.
+    for (std::size_t chars = 4096;; chars *= 4) {
+        RemoteMemory block(process.get(), kTextOffset + chars * sizeof(wchar_t));
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
+        item.cchTextMax = static_cast<int>(chars);
+        block.Write(0, &item, sizeof(item));
+        const auto length = static_cast<std::size_t>(
+            Send(table, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1), block.At(0)));
+        if (length + 1 < chars || chars >= (std::size_t{1} << 24))
+            return block.ReadText(kTextOffset, length);
+    }
 }
 
 void Marovan::WaitForTableRows(std::size_t rows) const {

@@ -91,12 +91,20 @@ public:
                           CloseBy how = CloseBy::OkButton) const;
     void ExpectErrorBox(std::wstring_view text, CloseBy how = CloseBy::OkButton) const;
     void ExpectInformationBox(std::wstring_view text, CloseBy how = CloseBy::OkButton) const;
+    // Answers each box as it appears, until one that `last` accepts has been
+    // answered too; every box in the order seen. For runs in which the system
+    // may show boxes of its own before the program's.
+    std::vector<MessageBoxContent>
+    AnswerMessageBoxesUntil(const std::function<bool(const MessageBoxContent&)>& last,
+                            std::chrono::milliseconds patience = kPatience) const;
 
     // The folder prompt (SHBrowseForFolder).
     HWND WaitForFolderPrompt(std::chrono::milliseconds patience = kPatience) const;
     std::wstring FolderPromptText() const;
     // Selects `folder` in the prompt's tree and presses OK.
     void ChooseFolder(const std::filesystem::path& folder) const;
+    // Selects the root of a drive ("X:\\") in the prompt's tree and presses OK.
+    void ChooseDriveRoot(const std::filesystem::path& root) const;
     void CancelFolderPrompt() const;
 
     // The file prompt (GetOpenFileName), found by its title.
@@ -104,6 +112,9 @@ public:
                            std::chrono::milliseconds patience = kPatience) const;
     std::wstring FilePromptFileName(std::wstring_view title) const;
     void ChooseFile(std::wstring_view title, const std::filesystem::path& file) const;
+    // Types `file` into the file prompt's name box and presses OK, without
+    // waiting for the prompt to accept it (it may open a folder instead).
+    void SubmitFileName(std::wstring_view title, const std::filesystem::path& file) const;
     void CancelFilePrompt(std::wstring_view title) const;
 
     std::filesystem::path Screenshot(std::wstring_view name) const;
@@ -150,6 +161,10 @@ public:
     // Row 0 is the header; rows 1.. are the table's rows, 4 cells each.
     std::vector<std::vector<std::wstring>> Table() const;
     std::vector<int> ColumnWidths() const;
+    // For tables too large or cells too long for Table(): the row count
+    // (header included) and one cell of a link row (rows counted from 1).
+    std::size_t TableRowCount() const;
+    std::wstring TableCell(std::size_t row, int column) const;
     // A cell of the table on screen, rows counted as in Table().
     RECT CellOnScreen(std::size_t row, int column) const;
 

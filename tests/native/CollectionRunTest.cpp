@@ -283,6 +283,22 @@ TEST_F(CollectionRunTest, AllFoundGivesTheInformationSummary) {
     EXPECT_EQ(view.messages[0].text, u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個");
 }
 
+TEST_F(CollectionRunTest, ARefusedCopyCountsAsAFailureAndKeepsItsMark) {
+    system.options.errSearch = true;
+    Document("%%DocumentFiles:C:\\i\\1.png\r\n%%+C:\\gone\\2.png\r\n%%+C:\\i\\3.png\r\n");
+    Image(u"C:\\i\\1.png");
+    Image(u"C:\\work\\2.png");
+    Image(u"C:\\i\\3.png");
+    system.refusedCopies = {u"C:\\i\\1.png", u"C:\\work\\2.png"};
+    CollectionRun(view, system);
+    EXPECT_EQ(view.links.Cell(kResult, 1), kMarkFound);
+    EXPECT_EQ(view.links.Cell(kResult, 2), kMarkBeside);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(view.messages[0].text,
+              u"一部画像の収集を失敗しました！\r\n成功：  1個\r\n失敗：  2個");
+}
+
 TEST_F(CollectionRunTest, ZeroLinksStillCopiesTheDocumentAndReportsNothingFailed) {
     system.options.aiCopy = true;
     Document("%%DocumentFiles:unterminated");

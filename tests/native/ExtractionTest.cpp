@@ -185,6 +185,29 @@ TEST(WholeCharacterPrefix, EndsAtACharacterBoundary) {
         EXPECT_EQ(WholeCharacterPrefix(c.bytes, lead), c.prefix) << testing::PrintToString(c.bytes);
 }
 
+TEST(StretchKeepingLineEnds, EndsAfterALeadByteThatALineEndFollows) {
+    LeadBytes lead{};
+    for (int b = 0x81; b <= 0x9F; ++b)
+        lead[b] = true;
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        std::size_t stretch;
+    };
+    const Case cases[] = {
+        {{}, 0},
+        {{'a', '\r', '\n', 'b'}, 4},
+        {{'a', 0x82, '\r', 'b'}, 2},
+        {{'a', 0x82, '\n', 'b'}, 2},
+        {{0x82, 0x82, '\r'}, 3},       // the second 0x82 is a trail byte
+        {{0x82, 0x82, 0x82, '\n'}, 3}, // and here a lead byte again
+        {{'\r', 0x82}, 2},
+        {{'x', '\n', 0x82, 0x40, '\r', 0x9F, '\r'}, 6},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StretchKeepingLineEnds(c.bytes, lead), c.stretch)
+            << testing::PrintToString(c.bytes);
+}
+
 TEST(ReplaceNulBytes, TurnsEveryNulIntoAComma) {
     std::vector<std::uint8_t> bytes = {0, 'a', 0, 0, 0x82, 0xA0, 0};
     ReplaceNulBytes(bytes);

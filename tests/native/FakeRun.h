@@ -160,8 +160,9 @@ public:
         existenceTests.emplace_back(path);
         return files.count(std::u16string(path)) != 0;
     }
-    void CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override {
+    bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override {
         view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(folder)});
+        return refusedCopies.count(std::u16string(source)) == 0;
     }
     void OpenFolder(std::u16string_view folder) override {
         view_.events.push_back({"open", std::u16string(folder)});
@@ -179,6 +180,7 @@ public:
     std::u16string readPath;
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
+    std::set<std::u16string> refusedCopies;
 
 private:
     FakeView& view_;

@@ -33,6 +33,10 @@ TEST(DecodeCodePage, DecodesShiftJisAndSubstitutesWhatItCannot) {
     // ASCII one; 0x80 and 0xA0 and 0xFD-0xFF map to private code points.
     EXPECT_EQ(Cp932("\x82\x20\x42"), u"\u30FB\u0042");
     EXPECT_EQ(Cp932("\x80\xa0\xfd"), u"\u0080\uF8F0\uF8F1");
+    // A line end after a lead byte stays a line end: the lead byte alone is
+    // a substitute.
+    EXPECT_EQ(Cp932("a\x82\r%%+b\x9f\nc"), u"a\u30FB\r%%+b\u30FB\nc");
+    EXPECT_EQ(Cp932("\x82\x82\r"), u"\uFF42\r");
     // A lead byte cut by the end of the document.
     EXPECT_EQ(Cp932("ab\x82"), u"ab\u30FB");
     EXPECT_EQ(Cp932(""), u"");
@@ -59,7 +63,7 @@ TEST(DecodeCodePage, PiecesCutAtCharacterBoundariesDecodeAsTheWhole) {
                                            ? rest.size()
                                            : WholeCharacterPrefix(rest.first(pieceSize), lead);
             ASSERT_GT(length, 0u);
-            DecodeCodePageAppend(rest.first(length), 932, pieces);
+            DecodeCodePageAppend(rest.first(length), 932, lead, pieces);
             rest = rest.subspan(length);
         }
         EXPECT_TRUE(pieces == whole) << "pieces of " << pieceSize;
