@@ -86,6 +86,8 @@ void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
                  system.FileExists(BesideDocument(documentPath, links.Cell(kFileName, row))))
             mark = kMarkBeside;
         view.SetMark(row, mark);
+        // A link to a slow or unreachable share can take seconds to test.
+        view.KeepResponsive();
     }
 }
 
@@ -102,6 +104,7 @@ int CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view docume
         else if (mark == kMarkBeside)
             refused += !system.CopyIntoFolder(
                 BesideDocument(documentPath, links.Cell(kFileName, row)), destination);
+        view.KeepResponsive();
     }
     return refused;
 }
