@@ -86,6 +86,10 @@ PngError ParseHeader(std::span<const std::uint8_t> data, Header& header) noexcep
 // Inflates the joined IDAT contents into exactly `expected` bytes.
 PngError Inflate(const std::vector<std::uint8_t>& compressed, std::size_t expected,
                  std::vector<std::uint8_t>& out) {
+    // Deflate cannot expand data more than about 1032 times: a tiny file that
+    // claims a huge picture is refused before its room is taken.
+    if (expected / 1032 > compressed.size() + 1)
+        return PngError::WrongDataSize;
     // One spare byte tells "exactly right" from "too much".
     out.assign(expected + 1, 0);
     z_stream stream{};

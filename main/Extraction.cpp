@@ -15,6 +15,10 @@ bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 struct LineEnd {
     std::size_t offset; // of its first character
     std::size_t length; // 1 or 2
@@ -36,8 +40,9 @@ std::size_t PositionFrom(std::u16string_view needle, std::u16string_view text,
     std::size_t start = index <= 0 ? 0 : static_cast<std::size_t>(index);
     if (start >= text.size())
         return 0;
-    // 1-based position `index` is the unit at 0-based offset index - 1.
-    if (index > 0 && IsHighSurrogate(text[start - 1]))
+    // 1-based position `index` is the unit at 0-based offset index - 1; only
+    // the first unit of a whole pair moves the start.
+    if (index > 0 && IsHighSurrogate(text[start - 1]) && IsLowSurrogate(text[start]))
         ++start;
     const std::size_t found = text.find(needle, start);
     return found == std::u16string_view::npos ? 0 : found + 1;

@@ -18,7 +18,7 @@ namespace marovan {
 // or after the 0-based offset `index`, or 0 when there is none. An index at or
 // past the end gives 0; an index <= 0 searches from the start. The search never
 // starts inside a surrogate pair: when the unit at 1-based position `index` is
-// a high surrogate, it starts one unit later.
+// the high surrogate of a pair, it starts one unit later.
 std::size_t PositionFrom(std::u16string_view needle, std::u16string_view text,
                          std::ptrdiff_t index);
 

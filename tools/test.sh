@@ -22,6 +22,8 @@ wine_session_start
 
 status=0
 ctest --test-dir "$builds/native" --output-on-failure --no-tests=error --timeout 120 || status=1
+# A bounded fuzzing pass over the portable core; tools/fuzz.sh takes longer runs.
+MAROVAN_BUILD_ROOT=$builds bash tools/fuzz.sh 30 || status=1
 # shellcheck disable=SC2086
 ctest --test-dir "$builds/windows" --output-on-failure --no-tests=error --timeout 180 \
   ${MAROVAN_CTEST_ARGS:-} || status=1

@@ -144,6 +144,12 @@ TEST(PositionFrom, NeverStartsInsideASurrogatePair) {
     EXPECT_EQ(PositionFrom(u"\xDE00", text, 0), 2u);
     // Index 2: 1-based position 2 is the low surrogate; no skip.
     EXPECT_EQ(PositionFrom(u"\xDE00", text, 2), 3u);
+    // A lone high surrogate starts no pair: nothing is skipped.
+    EXPECT_EQ(PositionFrom(u"A",
+                           u"\xD800"
+                           u"A",
+                           1),
+              2u);
 }
 
 TEST(LinkRecordScanner, IsDoneOnlyOnceTheRecordHasEnded) {
