@@ -126,7 +126,9 @@ bool CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view fold
             return false;
         // The shell would refuse with a box of its own, or empty the file.
         const std::wstring target = TargetIn(destination, source);
-        if (SameFile(std::wstring(source), target))
+        // (Opening both files costs; a target that is not there is no question.)
+        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            SameFile(std::wstring(source), target))
             return true;
         const std::wstring from = DoubleNulTerminated(source);
         const std::wstring to = DoubleNulTerminated(folder);

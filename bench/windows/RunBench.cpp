@@ -102,7 +102,10 @@ public:
     void AddLink(std::u16string_view path, std::u16string_view fileName) override {
         links_.AddLink(path, fileName);
     }
-    void SetMark(int row, std::u16string_view mark) override { links_.SetCell(kResult, row, mark); }
+    void SetMark(int row, std::u16string_view mark) override {
+        links_.SetCell(kResult, row, mark);
+        lastMarkAt_ = Clock::now();
+    }
     int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()) * 8; }
     int ScaledWidth(int width96) override { return width96; }
     void SetColumnWidth(int, int) override {}
