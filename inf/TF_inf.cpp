@@ -1,10 +1,10 @@
 #include "inf/TF_inf.h"
 
+#include "base/Failure.h"
 #include "inf/Contact.h"
 #include "inf/FileVersion.h"
 #include "inf/PictureFit.h"
 #include "inf/PngReader.h"
-#include "main/Failure.h"
 #include "platform/Dpi.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"

@@ -1,9 +1,12 @@
 #include "main/CollectionRun.h"
 
+#include "base/Failure.h"
+#include "base/Paths.h"
+#include "base/Text.h"
 #include "main/Extraction.h"
-#include "main/Failure.h"
-#include "main/Text.h"
+#include "main/LinkTable.h"
 
+#include <algorithm>
 #include <new>
 
 namespace marovan {
@@ -43,12 +46,13 @@ void ConvertNulBytes(DocumentBytes& bytes, RunView& view) {
 // the link record has ended: the rest of the text cannot change the links.
 void ScanForLinks(std::span<const std::uint8_t> bytes, RunView& view, RunSystem& system,
                   LinkRecordScanner& scanner) {
-    const LeadBytes lead = system.AnsiLeadBytes();
+    const CodePageShape codePage = system.AnsiCodePage();
     std::u16string piece;
     while (!bytes.empty() && !scanner.Done()) {
-        const std::size_t length = bytes.size() <= kConversionChunk
-                                       ? bytes.size()
-                                       : WholeCharacterPrefix(bytes.first(kConversionChunk), lead);
+        const std::size_t length =
+            bytes.size() <= kConversionChunk
+                ? bytes.size()
+                : WholeCharacterPrefix(bytes.first(kConversionChunk), codePage);
         piece.clear();
         system.DecodeAppend(bytes.first(length), piece);
         scanner.Feed(piece);
@@ -58,86 +62,61 @@ void ScanForLinks(std::span<const std::uint8_t> bytes, RunView& view, RunSystem&
     scanner.Finish();
 }
 
-// Index of the first longest cell of `column`, over every row.
-int LongestCellRow(const LinkTable& links, int column) {
-    int longest = 0;
-    for (int row = 1; row < links.RowCount(); ++row)
-        if (links.Cell(column, row).size() > links.Cell(column, longest).size())
-            longest = row;
-    return longest;
-}
-
-void SizeColumns(RunView& view) {
-    const LinkTable& links = view.Links();
+void SizeColumns(RunView& view, const Links& links) {
     for (int column : {kFileName, kPath}) {
-        const auto& text = links.Cell(column, LongestCellRow(links, column));
+        const std::u16string text = CellText(links, column, LongestCellRow(links, column));
         view.SetColumnWidth(column, view.TextWidth(text) + view.ScaledWidth(50));
     }
 }
 
 void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
-               std::u16string_view documentPath) {
-    const LinkTable& links = view.Links();
-    for (int row = 1; row <= links.LinkCount(); ++row) {
-        std::u16string_view mark = kMarkMissing;
-        if (system.FileExists(links.Cell(kPath, row)))
-            mark = kMarkFound;
-        else if (options.errSearch &&
-                 system.FileExists(BesideDocument(documentPath, links.Cell(kFileName, row))))
-            mark = kMarkBeside;
-        view.SetMark(row, mark);
+               std::u16string_view documentPath, Links& links) {
+    for (std::size_t index = 0; index < links.size(); ++index) {
+        Link& link = links[index];
+        link.mark = Mark::Missing;
+        if (system.FileExists(link.path)) {
+            link.mark = Mark::Found;
+            link.source = link.path;
+        } else if (options.errSearch) {
+            std::u16string beside = BesideDocument(documentPath, link.fileName);
+            if (system.FileExists(beside)) {
+                link.mark = Mark::Beside;
+                link.source = std::move(beside);
+            }
+        }
+        view.LinkChanged(index);
         // A link to a slow or unreachable share can take seconds to test.
         view.KeepResponsive();
     }
 }
 
-// Copies what was found; the number of copies the system refused.
-int CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view documentPath,
-                    std::u16string_view destination) {
-    const LinkTable& links = view.Links();
-    int refused = 0;
-    for (int row = 1; row <= links.LinkCount(); ++row) {
+void CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view destination,
+                     Links& links) {
+    for (std::size_t index = 0; index < links.size(); ++index) {
         view.StepProgress();
-        const auto& mark = links.Cell(kResult, row);
-        if (mark == kMarkFound)
-            refused += !system.CopyIntoFolder(links.Cell(kPath, row), destination);
-        else if (mark == kMarkBeside)
-            refused += !system.CopyIntoFolder(
-                BesideDocument(documentPath, links.Cell(kFileName, row)), destination);
+        Link& link = links[index];
+        if (link.IsFound()) {
+            link.copy = system.CopyIntoFolder(link.source, destination) ? CopyResult::Copied
+                                                                        : CopyResult::Refused;
+            view.LinkChanged(index);
+        }
         view.KeepResponsive();
     }
-    return refused;
-}
-
-int CountMissing(const LinkTable& links) {
-    int missing = 0;
-    for (int row = 1; row <= links.LinkCount(); ++row)
-        missing += links.Cell(kResult, row) == kMarkMissing;
-    return missing;
 }
 
 } // namespace
 
 std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description) {
-    while (!description.empty() && (description.back() <= u' ' || description.back() == u'.'))
-        description.remove_suffix(1);
     std::u16string text = u"ファイル ";
     text += path;
     text += u" は開けません。 ";
-    text += description;
+    text += TrimmedDescription(description);
     text += u' ';
     return text;
 }
 
 std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_view fileName) {
-    const std::size_t separator = documentPath.find_last_of(u"\\/:");
-    std::u16string folder(
-        documentPath.substr(0, separator == std::u16string_view::npos ? 0 : separator + 1));
-    if (!folder.empty() && folder.back() == u':')
-        folder += u'\\';
-    if (folder.empty() || (folder.back() != u'\\' && folder.back() != u'/'))
-        folder += u'\\';
-    return folder + std::u16string(fileName);
+    return JoinPath(FolderPartOf(documentPath), fileName);
 }
 
 Summary SummaryOf(int links, int failures) {
@@ -149,7 +128,8 @@ Summary SummaryOf(int links, int failures) {
                                     Decimal(failures) + u"個"};
 }
 
-RunEnd CollectionRun(RunView& view, RunSystem& system) {
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
+    links.clear();
     view.ClearDetails();
 
     view.SetStatus(u"デスクトップパス取得中...");
@@ -195,31 +175,36 @@ RunEnd CollectionRun(RunView& view, RunSystem& system) {
     view.StepProgress();
     view.SetStatus(u"画像パス情報抽出中...");
 
-    for (const auto& path : scanner.Paths())
-        view.AddLink(path, FileNameOf(path));
+    for (const auto& path : scanner.Paths()) {
+        Link& link = links.emplace_back();
+        link.path = path;
+        link.fileName = FileNameOf(path);
+        view.LinkAdded();
+    }
     if (!scanner.Found()) {
         view.ShowMessage(MessageKind::Error, kNoLinkMessage);
         return RunEnd::NoLinkRecord;
     }
 
-    view.SetProgressMax(view.Links().RowCount() + 3);
+    view.SetProgressMax(RowCount(links) + 3);
     view.SetStatus(u"詳細リスト整形中...");
-    SizeColumns(view);
+    SizeColumns(view, links);
 
     view.SetStatus(u"リンク画像ファイルのコピー中...");
-    MarkLinks(view, system, options, *documentPath);
+    MarkLinks(view, system, options, *documentPath, links);
     view.StepProgress();
     if (options.aiCopy)
         system.CopyIntoFolder(*documentPath, *destination);
-    const int refused = CopyFoundImages(view, system, *documentPath, *destination);
+    CopyFoundImages(view, system, *destination, links);
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
     view.SetStatus(u"収集結果の計算中...");
     // An image found but not collected has failed as surely as a missing one.
-    const int failures = CountMissing(view.Links()) + refused;
+    const auto failures =
+        std::count_if(links.begin(), links.end(), [](const Link& link) { return link.Failed(); });
     view.SetStatus(u"");
-    const Summary summary = SummaryOf(view.Links().LinkCount(), failures);
+    const Summary summary = SummaryOf(static_cast<int>(links.size()), static_cast<int>(failures));
     view.ShowMessage(summary.kind, summary.text);
     return RunEnd::Completed;
 }

@@ -3,9 +3,11 @@
 // against what it needs of the main window (RunView) and of the system
 // (RunSystem), so that it runs the same with the real window and a fake.
 
-#include "main/DocumentBytes.h"
-#include "main/Extraction.h"
-#include "main/LinkTable.h"
+#include "base/CodePage.h"
+#include "base/DocumentBytes.h"
+#include "base/MessageKind.h"
+#include "main/Links.h"
+#include "settings/Options.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,24 +15,17 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace marovan {
-
-struct RunOptions {
-    bool aiCopy = false;
-    bool folderOpen = false;
-    bool errSearch = false;
-    bool operator==(const RunOptions&) const = default;
-};
-
-enum class MessageKind { Error, Information };
 
 // The main window as a run sees it. Every change is made visible at once.
 class RunView {
 public:
     virtual ~RunView() = default;
 
+    // The run's links have just been emptied: the link table, the debug view,
+    // the destination line, the status line and the progress bar go back to
+    // their start.
     virtual void ClearDetails() = 0;
     virtual void SetStatus(std::u16string_view text) = 0;
     virtual void StepProgress() = 0;
@@ -45,9 +40,11 @@ public:
     virtual void SetDocument(DocumentBytes bytes) = 0;
     virtual void ResumeDocumentRedraw() = 0;
 
-    virtual const LinkTable& Links() const = 0;
-    virtual void AddLink(std::u16string_view path, std::u16string_view fileName) = 0;
-    virtual void SetMark(int row, std::u16string_view mark) = 0;
+    // A link was appended to the run's links. The view may show added links
+    // at its own pace, but shows them all before the run's next status.
+    virtual void LinkAdded() = 0;
+    // The link at `index` has changed: its mark, or what its copy did.
+    virtual void LinkChanged(std::size_t index) = 0;
     // Width in pixels of `text` in the link table's font, and of a column.
     virtual int TextWidth(std::u16string_view text) = 0;
     virtual int ScaledWidth(int width96) = 0;
@@ -75,8 +72,8 @@ public:
     // open" message when it cannot be opened or read into memory.
     virtual DocumentBytes ReadDocument(std::u16string_view path,
                                        const std::function<void()>& keepResponsive) = 0;
-    // The lead bytes of the system's ANSI code page.
-    virtual LeadBytes AnsiLeadBytes() = 0;
+    // How the system's ANSI code page builds characters from bytes.
+    virtual CodePageShape AnsiCodePage() = 0;
     // Decodes whole characters with the system's ANSI code page and appends
     // them to `text`; never fails.
     virtual void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) = 0;
@@ -92,9 +89,10 @@ public:
 
 enum class RunEnd { FolderCancelled, DocumentCancelled, NoLinkRecord, Completed };
 
-// Performs one run. Throws Failure for an unexpected failure; the caller shows
-// the general error report.
-RunEnd CollectionRun(RunView& view, RunSystem& system);
+// Performs one run on `links`, which it empties first and which keep what it
+// found when it ends. Throws Failure for an unexpected failure; the caller
+// shows the general error report.
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links);
 
 // Texts of the run, shared with tests.
 inline constexpr std::u16string_view kFolderPromptText = u"画像を収集する保存フォルダを指定";

@@ -1,7 +1,8 @@
 #include "main/Extraction.h"
 
+#include "base/Paths.h"
+
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace marovan {
@@ -46,11 +47,6 @@ std::size_t PositionFrom(std::u16string_view needle, std::u16string_view text,
         ++start;
     const std::size_t found = text.find(needle, start);
     return found == std::u16string_view::npos ? 0 : found + 1;
-}
-
-std::u16string_view FileNameOf(std::u16string_view path) {
-    const std::size_t separator = path.find_last_of(u"\\/:");
-    return separator == std::u16string_view::npos ? path : path.substr(separator + 1);
 }
 
 bool ExtractLinks(std::u16string_view text, const AddLink& addLink) {
@@ -131,39 +127,6 @@ std::size_t LinkRecordScanner::Advance(std::u16string_view text) {
         case State::Ended:
             return text.size();
         }
-    }
-}
-
-std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const LeadBytes& lead) {
-    std::size_t leadRun = 0;
-    while (leadRun < bytes.size() && lead[bytes[bytes.size() - 1 - leadRun]])
-        ++leadRun;
-    return bytes.size() - leadRun % 2;
-}
-
-std::size_t StretchKeepingLineEnds(std::span<const std::uint8_t> bytes, const LeadBytes& lead) {
-    const std::uint8_t* data = bytes.data();
-    const std::size_t size = bytes.size();
-    const auto next = [&](std::uint8_t lineEnd, std::size_t from) -> std::size_t {
-        if (from >= size)
-            return size;
-        const void* found = std::memchr(data + from, lineEnd, size - from);
-        return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - data)
-                     : size;
-    };
-    std::size_t cr = next('\r', 1);
-    std::size_t lf = next('\n', 1);
-    for (;;) {
-        const std::size_t at = std::min(cr, lf);
-        if (at >= size)
-            return size;
-        // The byte before is a lead byte when it ends an odd run of lead values.
-        if (lead[data[at - 1]] && WholeCharacterPrefix(bytes.first(at), lead) < at)
-            return at;
-        if (at == cr)
-            cr = next('\r', at + 1);
-        else
-            lf = next('\n', at + 1);
     }
 }
 

@@ -3,6 +3,8 @@
 // "%%DocumentFiles:" record of its PostScript header comments and the "%%+"
 // lines that continue it.
 
+#include "base/Paths.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,10 +23,6 @@ namespace marovan {
 // the high surrogate of a pair, it starts one unit later.
 std::size_t PositionFrom(std::u16string_view needle, std::u16string_view text,
                          std::ptrdiff_t index);
-
-// The file-name part of a link's path: what follows its last "\", "/" or ":";
-// the whole path when it has none; empty when the path ends in one.
-std::u16string_view FileNameOf(std::u16string_view path);
 
 // Calls `addLink(path, fileName)` for every path of the first link record, in
 // order. Returns false when the text holds no record marker.
@@ -61,22 +59,6 @@ private:
     std::size_t lineEndFrom_ = 0; // units of the line already searched for its end
     std::vector<std::u16string> paths_;
 };
-
-// Which bytes of a code page begin a two-byte character.
-using LeadBytes = std::array<bool, 256>;
-
-// The length of the longest prefix of `bytes` that ends at a character
-// boundary, given that `bytes` starts at one. Looks back only over the run
-// of lead-byte values at the end: the byte before that run ends a character
-// whatever it is, and from there the run pairs up lead and trail.
-std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const LeadBytes& lead);
-
-// CR and LF are never trail bytes, yet some decoders take one as the trail of
-// a lead byte that stands right before it, and a line end, and with it the
-// next link, is lost. Decoding stretch by stretch keeps it: the length of the
-// first stretch of `bytes` (which starts at a character boundary) ends just
-// after such a lead byte, or is the whole.
-std::size_t StretchKeepingLineEnds(std::span<const std::uint8_t> bytes, const LeadBytes& lead);
 
 // Replaces every 0x00 byte by a comma, so that the decoded text holds no NUL.
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept;

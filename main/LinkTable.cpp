@@ -1,27 +1,87 @@
 #include "main/LinkTable.h"
 
-#include "main/Text.h"
+#include "base/Text.h"
+
+#include <array>
 
 namespace marovan {
 
-void LinkTable::WriteHeader() {
-    rows_[0][kResult] = u"結果";
-    rows_[0][kFileName] = u"ファイル名";
-    rows_[0][kPath] = u"パス";
+namespace {
+
+constexpr std::array<std::u16string_view, kColumnCount> kHeader = {u"", u"結果", u"ファイル名",
+                                                                   u"パス"};
+
+// Number of UTF-16 units in a cell, without building its text.
+std::size_t CellLength(const Links& links, int column, int row) {
+    if (row == 0)
+        return HeaderText(column).size();
+    if (row > static_cast<int>(links.size()))
+        return 0;
+    const Link& link = links[static_cast<std::size_t>(row - 1)];
+    switch (column) {
+    case kRowNumber:
+        return Decimal(row).size();
+    case kResult:
+        return MarkText(link.mark).size();
+    case kFileName:
+        return link.fileName.size();
+    case kPath:
+        return link.path.size();
+    }
+    return 0;
 }
 
-int LinkTable::AddLink(std::u16string_view path, std::u16string_view fileName) {
-    const int row = RowCount() - 1;
-    rows_[row][kRowNumber] = Decimal(row);
-    rows_[row][kFileName] = fileName;
-    rows_[row][kPath] = path;
-    rows_.emplace_back();
-    return row;
+} // namespace
+
+std::u16string_view MarkText(Mark mark) noexcept {
+    switch (mark) {
+    case Mark::Found:
+        return u"\u25CB"; // ○
+    case Mark::Beside:
+        return u"\u25B3"; // △
+    case Mark::Missing:
+        return u"\u00D7"; // ×
+    case Mark::Untested:
+        break;
+    }
+    return {};
 }
 
-void LinkTable::Clear() {
-    rows_.resize(2);
-    rows_[1] = Row{};
+std::u16string_view HeaderText(int column) noexcept {
+    return column >= 0 && column < kColumnCount ? kHeader[static_cast<std::size_t>(column)]
+                                                : std::u16string_view{};
+}
+
+std::u16string CellText(const Links& links, int column, int row) {
+    if (row == 0)
+        return std::u16string(HeaderText(column));
+    if (row < 0 || row > static_cast<int>(links.size()))
+        return {};
+    const Link& link = links[static_cast<std::size_t>(row - 1)];
+    switch (column) {
+    case kRowNumber:
+        return Decimal(row);
+    case kResult:
+        return std::u16string(MarkText(link.mark));
+    case kFileName:
+        return link.fileName;
+    case kPath:
+        return link.path;
+    }
+    return {};
+}
+
+int LongestCellRow(const Links& links, int column) {
+    int longest = 0;
+    std::size_t longestLength = CellLength(links, column, 0);
+    for (int row = 1; row < RowCount(links); ++row) {
+        const std::size_t length = CellLength(links, column, row);
+        if (length > longestLength) {
+            longest = row;
+            longestLength = length;
+        }
+    }
+    return longest;
 }
 
 } // namespace marovan

@@ -1,42 +1,31 @@
 #pragma once
-// The link table: four text columns (row number, result mark, file name,
-// path), the header in row 0, one row per link in document order, and always
-// one empty row at the end, so RowCount() == links + 2.
+// The link table as the main window shows it: four text columns (row number,
+// result mark, file name, path), the header in row 0, one row per link in
+// document order, and always one empty row at the end, so that
+// RowCount == links + 2. The rows are the run's links; the header, the row
+// numbers and the empty last row are display only.
 
-#include <array>
+#include "main/Links.h"
+
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace marovan {
 
 enum Column : int { kRowNumber = 0, kResult = 1, kFileName = 2, kPath = 3, kColumnCount = 4 };
 
-inline constexpr std::u16string_view kMarkFound = u"\u25CB";   // ○ at its path
-inline constexpr std::u16string_view kMarkBeside = u"\u25B3";  // △ beside the document
-inline constexpr std::u16string_view kMarkMissing = u"\u00D7"; // ×
+inline int RowCount(const Links& links) noexcept {
+    return static_cast<int>(links.size()) + 2;
+}
 
-class LinkTable {
-public:
-    using Row = std::array<std::u16string, kColumnCount>;
+// The header titles; column 0 has none.
+std::u16string_view HeaderText(int column) noexcept;
 
-    LinkTable()
-        : rows_(2) {}
+// The text of a cell; rows and columns outside the table are empty.
+std::u16string CellText(const Links& links, int column, int row);
 
-    int RowCount() const noexcept { return static_cast<int>(rows_.size()); }
-    int LinkCount() const noexcept { return RowCount() - 2; }
-    const std::u16string& Cell(int column, int row) const { return rows_.at(row).at(column); }
-    void SetCell(int column, int row, std::u16string_view text) { rows_.at(row).at(column) = text; }
-
-    void WriteHeader();
-    // Fills the empty last row with the link and appends a new empty row.
-    // Returns the index of the row written.
-    int AddLink(std::u16string_view path, std::u16string_view fileName);
-    // Back to the header plus one empty row; the header is never touched.
-    void Clear();
-
-private:
-    std::vector<Row> rows_;
-};
+// The row of the first longest cell of `column` over every row, header and
+// empty last row included; a later cell of equal length does not replace it.
+int LongestCellRow(const Links& links, int column);
 
 } // namespace marovan

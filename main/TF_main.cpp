@@ -1,8 +1,8 @@
 #include "main/TF_main.h"
 
+#include "base/Failure.h"
 #include "inf/TF_inf.h"
 #include "main/Arguments.h"
-#include "main/Failure.h"
 #include "opt/TF_opt.h"
 #include "platform/Dpi.h"
 #include "platform/Files.h"
@@ -258,20 +258,23 @@ void TF_main::FormCreate() {
     ::GetWindowRect(hwnd(), &own);
     ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kCollapsedHeight96),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    links_.WriteHeader();
-    SyncLinkTableRows();
+    SyncLinkTableRows(); // the header row
     settings::EnsureExists();
     PerformStartupRuns();
 }
 
 void TF_main::PerformStartupRuns() {
+    // The window shows what the last run left, with an empty progress bar,
+    // however the runs ended.
+    struct EmptyProgressAtEnd {
+        HWND bar;
+        ~EmptyProgressAtEnd() { ::SendMessageW(bar, PBM_SETPOS, 0, 0); }
+    } emptyProgress{progressBar1_};
     const int runs = CountArguments(View(std::wstring_view(::GetCommandLineW())));
     for (int i = 0; i < runs; ++i) {
         // A failure ends the start-up runs; the caller reports it.
-        CollectionRun(*this, system_);
+        CollectionRun(*this, system_, links_);
     }
-    // The window shows what the last run left, with an empty progress bar.
-    ::SendMessageW(progressBar1_, PBM_SETPOS, 0, 0);
 }
 
 void TF_main::Show(int showCommand) {
@@ -416,12 +419,13 @@ void TF_main::SpeedButton1Click() {
                 ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
         }
     } runEnds{*this};
-    CollectionRun(*this, system_);
+    CollectionRun(*this, system_, links_);
 }
 
 void TF_main::SpeedButton2Click() {
     if (running_)
         return;
+    links_.clear();
     ClearDetails();
 }
 
@@ -508,7 +512,6 @@ void TF_main::ClearDetails() {
     documentBytes_.shrink_to_fit();
     documentViewStale_ = false;
     ::SetWindowTextW(memo1_, L"");
-    links_.Clear();
     SyncLinkTableRows();
     linkRowsShown_ = true;
     ::SetWindowTextW(panel2_, L"");
@@ -563,8 +566,7 @@ void TF_main::ResumeDocumentRedraw() {
 
 // A record of thousands of links would cost a repaint each: the table is
 // shown growing at a repaint's pace, and whole before the run's next step.
-void TF_main::AddLink(std::u16string_view path, std::u16string_view fileName) {
-    links_.AddLink(path, fileName);
+void TF_main::LinkAdded() {
     linkRowsShown_ = false;
     if (linkRepaint_.Due())
         ShowLinkRows();
@@ -578,9 +580,9 @@ void TF_main::ShowLinkRows() {
     linkRowsShown_ = true;
 }
 
-void TF_main::SetMark(int row, std::u16string_view mark) {
-    links_.SetCell(kResult, row, mark);
-    ListView_RedrawItems(stringGrid1_, row - 1, row - 1);
+void TF_main::LinkChanged(std::size_t index) {
+    const int item = static_cast<int>(index);
+    ListView_RedrawItems(stringGrid1_, item, item);
 }
 
 int TF_main::TextWidth(std::u16string_view text) {
@@ -612,13 +614,13 @@ void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
 // Item i is table row i + 1; the header control is row 0.
 void TF_main::SyncLinkTableRows() {
     for (int column = 1; column < kColumnCount; ++column) {
-        const std::wstring title(View(links_.Cell(column, 0)));
+        const std::wstring title(View(HeaderText(column)));
         LVCOLUMNW c{};
         c.mask = LVCF_TEXT;
         c.pszText = const_cast<wchar_t*>(title.c_str());
         ListView_SetColumn(stringGrid1_, column, &c);
     }
-    ListView_SetItemCountEx(stringGrid1_, links_.RowCount() - 1, LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(stringGrid1_, RowCount(links_) - 1, LVSICF_NOSCROLL);
     ::InvalidateRect(stringGrid1_, nullptr, FALSE);
 }
 
@@ -645,10 +647,11 @@ LRESULT TF_main::OnNotify(const NMHDR& header) {
 void TF_main::OnLinkTableDispInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const int row = item.iItem + 1;
-    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= links_.RowCount() || item.iSubItem < 0 ||
+    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= RowCount(links_) || item.iSubItem < 0 ||
         item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
         return;
-    const std::wstring_view text = View(links_.Cell(item.iSubItem, row));
+    const std::u16string cell = CellText(links_, item.iSubItem, row);
+    const std::wstring_view text = View(cell);
     const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
     std::copy_n(text.data(), length, item.pszText);
     item.pszText[length] = L'\0';
@@ -690,7 +693,7 @@ void TF_main::DrawRowNumberCell(HDC dc, int row, RECT cell) {
         ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_BTNSHADOW));
         ::DrawEdge(dc, &cell, BDR_RAISEDINNER, BF_RECT);
     }
-    const std::wstring text(View(links_.Cell(kRowNumber, row)));
+    const std::wstring text(View(CellText(links_, kRowNumber, row)));
     win::SelectedObject font(dc, gridFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
@@ -718,10 +721,13 @@ void TF_main::StringGrid1DrawCell(HDC dc, int column, int row, RECT cell) {
         cell.left = strip.right;
     }
     ::FillRect(dc, &cell, whiteBrush_.get());
-    const std::u16string& text = links_.Cell(kResult, row);
+    const Mark mark = row <= static_cast<int>(links_.size())
+                          ? links_[static_cast<std::size_t>(row - 1)].mark
+                          : Mark::Untested;
+    const std::u16string_view text = MarkText(mark);
     win::SelectedObject font(dc, gridBoldFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, text == kMarkMissing ? kMissingColour : kFoundColour);
+    ::SetTextColor(dc, mark == Mark::Missing ? kMissingColour : kFoundColour);
     ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &cell,
                 DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }

@@ -77,9 +77,8 @@ private:
     void BeginDocumentText() override;
     void SetDocument(DocumentBytes bytes) override;
     void ResumeDocumentRedraw() override;
-    const LinkTable& Links() const override { return links_; }
-    void AddLink(std::u16string_view path, std::u16string_view fileName) override;
-    void SetMark(int row, std::u16string_view mark) override;
+    void LinkAdded() override;
+    void LinkChanged(std::size_t index) override;
     int TextWidth(std::u16string_view text) override;
     int ScaledWidth(int width96) override;
     void SetColumnWidth(int column, int width) override;
@@ -112,7 +111,7 @@ private:
     std::array<win::UniqueIcon, 5> buttonIcons_;
     HTHEME headerTheme_ = nullptr;
 
-    LinkTable links_;
+    Links links_;                 // the last run's
     DocumentBytes documentBytes_; // decoded into the debug view when it is shown
     bool documentViewStale_ = false;
     bool debugMode_ = false;

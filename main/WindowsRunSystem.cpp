@@ -1,5 +1,6 @@
 #include "main/WindowsRunSystem.h"
 
+#include "base/Failure.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
@@ -11,8 +12,9 @@ using win::U16;
 using win::View;
 using win::Wide;
 
-WindowsRunSystem::WindowsRunSystem()
-    : ansiLead_(win::LeadBytesOf(CP_ACP))
+WindowsRunSystem::WindowsRunSystem(UINT codePage)
+    : codePage_(codePage)
+    , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
 std::u16string WindowsRunSystem::DesktopPath() {
@@ -40,15 +42,19 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
 
 DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
                                              const std::function<void()>& keepResponsive) {
-    return win::ReadWholeFile(View(path), keepResponsive);
+    try {
+        return win::ReadWholeFile(View(path), keepResponsive);
+    } catch (const SystemError& error) {
+        throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
+    }
 }
 
-LeadBytes WindowsRunSystem::AnsiLeadBytes() {
-    return ansiLead_;
+CodePageShape WindowsRunSystem::AnsiCodePage() {
+    return codePageShape_;
 }
 
 void WindowsRunSystem::DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) {
-    win::DecodeCodePageAppend(bytes, CP_ACP, ansiLead_, text);
+    win::DecodeCodePageAppend(bytes, codePage_, codePageShape_, text);
 }
 
 std::u16string WindowsRunSystem::OutOfMemoryDescription() {

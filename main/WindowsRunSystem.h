@@ -11,7 +11,9 @@ namespace marovan {
 
 class WindowsRunSystem : public RunSystem {
 public:
-    WindowsRunSystem();
+    // Documents are decoded with `codePage`: the system's ANSI code page
+    // unless a test names another.
+    explicit WindowsRunSystem(UINT codePage = CP_ACP);
     // The window that owns the prompts and the shell's windows.
     void SetOwner(HWND owner) noexcept { owner_ = owner; }
 
@@ -22,7 +24,7 @@ public:
     std::optional<std::u16string> PromptDocument() override;
     DocumentBytes ReadDocument(std::u16string_view path,
                                const std::function<void()>& keepResponsive) override;
-    LeadBytes AnsiLeadBytes() override;
+    CodePageShape AnsiCodePage() override;
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;
     bool FileExists(std::u16string_view path) override;
@@ -31,7 +33,8 @@ public:
 
 private:
     HWND owner_ = nullptr;
-    LeadBytes ansiLead_;
+    UINT codePage_;
+    CodePageShape codePageShape_;
     win::FilePrompt documentPrompt_; // OpenDialog1
 };
 

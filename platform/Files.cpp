@@ -1,8 +1,7 @@
 #include "platform/Files.h"
 
-#include "main/CollectionRun.h"
-#include "main/DeviceNames.h"
-#include "main/Failure.h"
+#include "base/DeviceNames.h"
+#include "base/Failure.h"
 #include "platform/Handles.h"
 #include "platform/WinText.h"
 
@@ -14,8 +13,8 @@ namespace marovan::win {
 
 namespace {
 
-[[noreturn]] void ThrowCannotOpen(std::wstring_view path, DWORD error) {
-    throw Failure(CannotOpenMessage(View(path), View(SystemMessage(error))));
+[[noreturn]] void ThrowCannotOpen(DWORD error) {
+    throw SystemError(error);
 }
 
 // Opens the path for attribute queries only (no read or write access), so
@@ -45,25 +44,25 @@ bool LockedEntryIsFile(const std::wstring& path) noexcept {
 DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>& betweenPieces) {
     const std::wstring name(path);
     if (NamesDevice(View(path)))
-        ThrowCannotOpen(path, ERROR_FILE_NOT_FOUND);
+        ThrowCannotOpen(ERROR_FILE_NOT_FOUND);
     UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                                   nullptr));
     if (!file)
-        ThrowCannotOpen(path, ::GetLastError());
+        ThrowCannotOpen(::GetLastError());
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
-        ThrowCannotOpen(path, ERROR_FILE_NOT_FOUND);
+        ThrowCannotOpen(ERROR_FILE_NOT_FOUND);
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size))
-        ThrowCannotOpen(path, ::GetLastError());
+        ThrowCannotOpen(::GetLastError());
 
     DocumentBytes bytes;
     try {
         bytes.resize(static_cast<std::size_t>(size.QuadPart));
     } catch (const std::bad_alloc&) {
-        ThrowCannotOpen(path, ERROR_NOT_ENOUGH_MEMORY);
+        ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
     } catch (const std::length_error&) {
-        ThrowCannotOpen(path, ERROR_NOT_ENOUGH_MEMORY);
+        ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
     }
     // Pieces of a megabyte take about a millisecond each, short enough for
     // the window to stay responsive in between. A file that shrank while read
@@ -74,7 +73,7 @@ DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>&
         const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kPiece));
         DWORD got = 0;
         if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
-            ThrowCannotOpen(path, ::GetLastError());
+            ThrowCannotOpen(::GetLastError());
         if (got == 0)
             break;
         done += got;
@@ -110,13 +109,18 @@ bool IsRegularFile(std::wstring_view path) noexcept {
     }
 }
 
-LeadBytes LeadBytesOf(UINT codePage) noexcept {
+CodePageShape CodePageShapeOf(UINT codePage) noexcept {
+    CPINFOEXW info{};
+    if (!::GetCPInfoExW(codePage, 0, &info) || info.MaxCharSize <= 1)
+        return CodePageShape::SingleByte();
+    // IsDBCSLeadByteEx names no lead bytes for UTF-8, whose sequences are
+    // longer than two bytes.
+    if (info.CodePage == CP_UTF8)
+        return CodePageShape::Utf8();
     LeadBytes lead{};
-    CPINFO info{};
-    if (::GetCPInfo(codePage, &info) && info.MaxCharSize > 1)
-        for (int b = 0; b < 256; ++b)
-            lead[b] = ::IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b)) != 0;
-    return lead;
+    for (int b = 0; b < 256; ++b)
+        lead[b] = ::IsDBCSLeadByteEx(info.CodePage, static_cast<BYTE>(b)) != 0;
+    return CodePageShape::DoubleByte(lead);
 }
 
 namespace {
@@ -142,11 +146,11 @@ void DecodeStretch(std::span<const std::uint8_t> bytes, UINT codePage, std::u16s
 
 } // namespace
 
-void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, const LeadBytes& lead,
-                          std::u16string& text) {
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage,
+                          const CodePageShape& shape, std::u16string& text) {
     // MultiByteToWideChar counts in int; the pieces given here are small.
     while (!bytes.empty()) {
-        const std::size_t length = StretchKeepingLineEnds(bytes, lead);
+        const std::size_t length = StretchKeepingLineEnds(bytes, shape);
         DecodeStretch(bytes.first(length), codePage, text);
         bytes = bytes.subspan(length);
     }
@@ -155,13 +159,14 @@ void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, co
 std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage) {
     // Longer input goes in pieces cut at character boundaries.
     constexpr std::size_t kPiece = 256u << 20;
-    const LeadBytes lead = LeadBytesOf(codePage);
+    const CodePageShape shape = CodePageShapeOf(codePage);
     std::u16string text;
     text.reserve(bytes.size());
     while (!bytes.empty()) {
-        const std::size_t length =
-            bytes.size() <= kPiece ? bytes.size() : WholeCharacterPrefix(bytes.first(kPiece), lead);
-        DecodeCodePageAppend(bytes.first(length), codePage, lead, text);
+        const std::size_t length = bytes.size() <= kPiece
+                                       ? bytes.size()
+                                       : WholeCharacterPrefix(bytes.first(kPiece), shape);
+        DecodeCodePageAppend(bytes.first(length), codePage, shape, text);
         bytes = bytes.subspan(length);
     }
     return text;

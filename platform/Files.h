@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "main/DocumentBytes.h"
-#include "main/Extraction.h"
+#include "base/CodePage.h"
+#include "base/DocumentBytes.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,8 +17,8 @@
 namespace marovan::win {
 
 // The whole file, opened for reading while others may read it too, read in
-// pieces with `betweenPieces` called after each. Throws Failure with the
-// "cannot open" message when it cannot be opened or held in memory.
+// pieces with `betweenPieces` called after each. Throws SystemError when it
+// cannot be opened, read or held in memory.
 DocumentBytes ReadWholeFile(std::wstring_view path,
                             const std::function<void()>& betweenPieces = {});
 
@@ -27,17 +27,17 @@ DocumentBytes ReadWholeFile(std::wstring_view path,
 // can be opened or is locked.
 bool IsRegularFile(std::wstring_view path) noexcept;
 
-// The bytes that begin a two-byte character in a code page; none for a
-// single-byte one.
-LeadBytes LeadBytesOf(UINT codePage) noexcept;
+// How a code page builds its characters from bytes (CP_ACP for the system's
+// ANSI code page).
+CodePageShape CodePageShapeOf(UINT codePage) noexcept;
 
 // Decodes bytes with a code page (CP_ACP for the system's ANSI code page).
 // Never fails: what the code page cannot decode becomes its substitute.
 std::u16string DecodeCodePage(std::span<const std::uint8_t> bytes, UINT codePage);
 // The same, appended to `text`, for bytes that end at a character boundary,
-// given the code page's lead bytes. A line end after a lead byte stays a line
+// given the code page's shape. A line end after a lead byte stays a line
 // end, whatever the system's decoder would make of the pair.
-void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage, const LeadBytes& lead,
-                          std::u16string& text);
+void DecodeCodePageAppend(std::span<const std::uint8_t> bytes, UINT codePage,
+                          const CodePageShape& shape, std::u16string& text);
 
 } // namespace marovan::win

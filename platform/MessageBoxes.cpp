@@ -1,6 +1,6 @@
 #include "platform/MessageBoxes.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
 #include "platform/Handles.h"
 #include "platform/WinText.h"
 #include "platform/Window.h"

@@ -2,7 +2,7 @@
 // The program's message boxes: one OK button, which Esc and the close box
 // also answer, centred on the work area of the monitor nearest to the owner.
 
-#include "main/CollectionRun.h"
+#include "base/MessageKind.h"
 
 #include <windows.h>
 

@@ -1,7 +1,9 @@
 #include "platform/Shell.h"
 
+#include "base/Paths.h"
 #include "platform/Files.h"
 #include "platform/Handles.h"
+#include "platform/WinText.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -26,12 +28,7 @@ std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path)
 
 // The path that copying `source` into `folder` gives.
 std::wstring TargetIn(std::wstring_view folder, std::wstring_view source) {
-    const std::size_t separator = source.find_last_of(L"\\/:");
-    std::wstring target(folder);
-    if (!target.empty() && target.back() != L'\\' && target.back() != L'/')
-        target += L'\\';
-    target += separator == std::wstring_view::npos ? source : source.substr(separator + 1);
-    return target;
+    return Wide(JoinPath(View(folder), FileNameOf(View(source))));
 }
 
 bool SameFile(const std::wstring& a, const std::wstring& b) noexcept {

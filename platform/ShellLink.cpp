@@ -1,6 +1,7 @@
 #include "platform/ShellLink.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/Handles.h"
 #include "platform/WinText.h"
 
@@ -12,13 +13,9 @@ namespace {
 
 constexpr wchar_t kShellLinkClassId[] = L"{00021401-0000-0000-C000-000000000046}";
 
-// The system's text ends in a line break, and often a full stop, that would
-// sit in the middle of the sentence built around it.
 std::wstring Description(HRESULT result) {
-    std::wstring text = SystemMessage(static_cast<unsigned long>(result));
-    while (!text.empty() && (text.back() == L'.' || static_cast<unsigned>(text.back()) <= L' '))
-        text.pop_back();
-    return text;
+    const std::wstring text = SystemMessage(static_cast<unsigned long>(result));
+    return Wide(TrimmedDescription(View(text)));
 }
 
 } // namespace

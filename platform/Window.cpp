@@ -1,6 +1,6 @@
 #include "platform/Window.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
 #include "platform/Dpi.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WinText.h"

@@ -1,6 +1,7 @@
 #include "settings/ProgramFile.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
+#include "base/Paths.h"
 #include "platform/WinText.h"
 
 #include <windows.h>
@@ -30,9 +31,7 @@ std::wstring ExecutablePath() {
 }
 
 std::wstring FolderOf(std::wstring_view path) {
-    const std::size_t separator = path.find_last_of(L"\\/:");
-    return separator == std::wstring_view::npos ? std::wstring()
-                                                : std::wstring(path.substr(0, separator + 1));
+    return win::Wide(FolderPartOf(win::View(path)));
 }
 
 } // namespace marovan::settings

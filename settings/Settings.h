@@ -2,19 +2,11 @@
 // The settings file "MRV.ini" beside the executable: four Boolean keys of the
 // section "OPTION". Every operation opens the file afresh.
 
-#include "main/CollectionRun.h"
+#include "settings/Options.h"
 
 #include <string>
 
 namespace marovan::settings {
-
-struct AllOptions {
-    bool aiCopy = false;
-    bool folderOpen = false;
-    bool errSearch = false;
-    bool sendTo = false;
-    bool operator==(const AllOptions&) const = default;
-};
 
 // The full path of the settings file: the executable's folder and "MRV.ini".
 std::wstring SettingsPath();

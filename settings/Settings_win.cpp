@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
 #include "platform/Handles.h"
 #include "platform/WinText.h"
 #include "settings/IniValue.h"
@@ -115,16 +115,6 @@ void EnsureExistsAt(const std::wstring& path) {
         throw Failure(IoError(ERROR_HANDLE_DISK_FULL));
 }
 
-RunOptions ReadRunOptionsFrom(const std::wstring& path) {
-    RunOptions options;
-    if (path.empty())
-        return options;
-    options.aiCopy = ReadFlag(path, kAiCopy);
-    options.folderOpen = ReadFlag(path, kFolderOpen);
-    options.errSearch = ReadFlag(path, kErrSearch);
-    return options;
-}
-
 AllOptions ReadAllFrom(const std::wstring& path) {
     AllOptions options;
     if (path.empty())
@@ -134,6 +124,11 @@ AllOptions ReadAllFrom(const std::wstring& path) {
     options.errSearch = ReadFlag(path, kErrSearch);
     options.sendTo = ReadFlag(path, kSendTo);
     return options;
+}
+
+RunOptions ReadRunOptionsFrom(const std::wstring& path) {
+    const AllOptions all = ReadAllFrom(path);
+    return {all.aiCopy, all.folderOpen, all.errSearch};
 }
 
 void WriteAllTo(const std::wstring& path, const AllOptions& options) {

@@ -15,6 +15,7 @@
 #include "main/WindowsRunSystem.h"
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
+#include "tests/support/RecordingView.h"
 
 #include <windows.h>
 
@@ -64,15 +65,15 @@ Figures Summarise(std::vector<double> values) {
 
 // Records when each status text was set, and how long the interface went
 // without its pending messages being handled.
-class BenchView : public RunView {
+class BenchView : public testing_support::RecordingView {
 public:
-    BenchView() { links_.WriteHeader(); }
+    explicit BenchView(const Links& links)
+        : links_(links) {}
 
     void ClearDetails() override {
-        links_.Clear();
-        document_ = {};
+        RecordingView::ClearDetails();
         statusAt_.clear();
-        messages_.clear();
+        messages.clear();
     }
     void SetStatus(std::u16string_view text) override {
         const auto now = Clock::now();
@@ -84,7 +85,6 @@ public:
             longestGap_ = {};
         }
     }
-    void StepProgress() override {}
     void SetProgressMax(int) override {
         progressMaxAt_ = Clock::now();
         if (tracking_ && progressMaxAt_ - lastHandled_ > longestGap_) {
@@ -93,22 +93,11 @@ public:
         }
         tracking_ = false;
     }
-    void SetDestinationLine(std::u16string_view) override {}
-    void BeginDocumentText() override {}
-    // Kept as the window keeps it while its debug view is hidden.
-    void SetDocument(DocumentBytes bytes) override { document_ = std::move(bytes); }
-    void ResumeDocumentRedraw() override {}
-    const LinkTable& Links() const override { return links_; }
-    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
-        links_.AddLink(path, fileName);
+    void LinkChanged(std::size_t index) override {
+        // Marking comes before any copy.
+        if (links_.at(index).copy == CopyResult::NotTried)
+            lastMarkAt_ = Clock::now();
     }
-    void SetMark(int row, std::u16string_view mark) override {
-        links_.SetCell(kResult, row, mark);
-        lastMarkAt_ = Clock::now();
-    }
-    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()) * 8; }
-    int ScaledWidth(int width96) override { return width96; }
-    void SetColumnWidth(int, int) override {}
     void KeepResponsive() override {
         if (!pump_.PumpIfDue() || !tracking_)
             return;
@@ -118,9 +107,6 @@ public:
             longestGapStatus_ = status_;
         }
         lastHandled_ = now;
-    }
-    void ShowMessage(MessageKind, std::u16string_view text) override {
-        messages_.emplace_back(text);
     }
 
     Clock::time_point StatusAt(std::u16string_view text) const {
@@ -134,15 +120,12 @@ public:
     Clock::duration LongestGap() const { return longestGap_; }
     // The step during which the longest gap ended.
     const std::u16string& LongestGapStatus() const { return longestGapStatus_; }
-    const std::vector<std::u16string>& Messages() const { return messages_; }
 
 private:
-    LinkTable links_;
-    DocumentBytes document_;
+    const Links& links_;
     std::map<std::u16string, Clock::time_point> statusAt_;
     Clock::time_point progressMaxAt_{};
     Clock::time_point lastMarkAt_{};
-    std::vector<std::u16string> messages_;
     win::MessagePump pump_;
     bool tracking_ = false;
     Clock::time_point lastHandled_{};
@@ -182,9 +165,10 @@ struct RunResult {
 };
 
 RunResult RunOnce(const fs::path& document, const fs::path& destination, RunOptions options) {
-    BenchView view;
+    Links links;
+    BenchView view(links);
     BenchSystem system(destination, document, options);
-    if (CollectionRun(view, system) != RunEnd::Completed)
+    if (CollectionRun(view, system, links) != RunEnd::Completed)
         Fail("the run did not complete");
     RunResult result;
     result.readingToLinks = Seconds(view.ProgressMaxAt() - view.StatusAt(u"ファイル読込中..."));
@@ -193,7 +177,7 @@ RunResult RunOnce(const fs::path& document, const fs::path& destination, RunOpti
     result.marking = Seconds(view.LastMarkAt() - view.StatusAt(u"リンク画像ファイルのコピー中..."));
     result.longestGapMs = Seconds(view.LongestGap()) * 1000;
     result.longestGapStep = view.LongestGapStatus();
-    result.links = view.Links().LinkCount();
+    result.links = static_cast<int>(links.size());
     return result;
 }
 

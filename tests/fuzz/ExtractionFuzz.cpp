@@ -2,6 +2,7 @@
 // a stand-in decoding, the link record, file names, PositionFrom and the
 // character boundary of a piece.
 
+#include "base/CodePage.h"
 #include "main/Extraction.h"
 #include "tests/fuzz/FuzzCheck.h"
 
@@ -140,7 +141,27 @@ void CheckWholeCharacterPrefix(const std::vector<std::uint8_t>& bytes) {
         if (at <= bytes.size())
             boundary = at;
     }
-    FUZZ_CHECK(marovan::WholeCharacterPrefix(bytes, lead) == boundary);
+    FUZZ_CHECK(marovan::WholeCharacterPrefix(bytes, marovan::CodePageShape::DoubleByte(lead)) ==
+               boundary);
+}
+
+// UTF-8: the bytes are cut before their last sequence exactly when its lead
+// byte promises more bytes than there are left.
+void CheckUtf8Prefix(const std::vector<std::uint8_t>& bytes) {
+    std::size_t expected = bytes.size();
+    for (std::size_t p = bytes.size(); p-- > 0;) {
+        const std::uint8_t b = bytes[p];
+        if ((b & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = b >= 0xF0 && b <= 0xF4   ? 4
+                                   : b >= 0xE0 && b <= 0xEF ? 3
+                                   : b >= 0xC2 && b <= 0xDF ? 2
+                                                            : 1;
+        if (length > bytes.size() - p)
+            expected = p;
+        break;
+    }
+    FUZZ_CHECK(marovan::WholeCharacterPrefix(bytes, marovan::CodePageShape::Utf8()) == expected);
 }
 
 // A text that arrives in pieces, cut where the input's bytes say, reads as
@@ -177,7 +198,8 @@ void CheckStretchKeepingLineEnds(const std::vector<std::uint8_t>& bytes) {
             ++i;
         }
     }
-    FUZZ_CHECK(marovan::StretchKeepingLineEnds(bytes, lead) == expected);
+    FUZZ_CHECK(marovan::StretchKeepingLineEnds(bytes, marovan::CodePageShape::DoubleByte(lead)) ==
+               expected);
 }
 
 } // namespace
@@ -188,6 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     marovan::ReplaceNulBytes(bytes);
     CheckReplaceNulBytes(original, bytes);
     CheckWholeCharacterPrefix(original);
+    CheckUtf8Prefix(original);
     CheckStretchKeepingLineEnds(original);
 
     // Stands in for the code-page decoder, which only Windows has: one unit

@@ -1,7 +1,8 @@
 #include "FakeRun.h"
 
+#include "base/Failure.h"
 #include "main/CollectionRun.h"
-#include "main/Failure.h"
+#include "main/LinkTable.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +22,12 @@ protected:
     void Document(std::string_view bytes) { system.files[u"C:\\work\\doc.ai"] = Bytes(bytes); }
     void Image(std::u16string path) { system.files[std::move(path)] = Bytes("img"); }
 
+    RunEnd Run() { return CollectionRun(view, system, view.links); }
+    std::u16string Cell(int column, int row) const { return CellText(view.links, column, row); }
+
     // A table left by an earlier run, which every run must clear first.
     void LeaveEarlierRun() {
-        view.AddLink(u"old", u"old");
+        view.links.push_back({u"old", u"old", Mark::Found, u"old", CopyResult::Copied});
         view.destinationLine = u"old";
         view.progress = 9;
         view.documentText = u"old";
@@ -36,9 +40,9 @@ protected:
 TEST_F(CollectionRunTest, CancelledFolderPromptEndsSilentlyWithEverythingCleared) {
     LeaveEarlierRun();
     system.folderAnswer.reset();
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::FolderCancelled);
-    EXPECT_EQ(view.links.RowCount(), 2);
-    EXPECT_EQ(view.links.Cell(kFileName, 0), u"ファイル名");
+    EXPECT_EQ(Run(), RunEnd::FolderCancelled);
+    EXPECT_EQ(RowCount(view.links), 2);
+    EXPECT_EQ(Cell(kFileName, 0), u"ファイル名");
     EXPECT_EQ(view.status, u"");
     EXPECT_EQ(view.destinationLine, u"");
     EXPECT_EQ(view.progress, 0);
@@ -53,7 +57,7 @@ TEST_F(CollectionRunTest, CancelledFolderPromptEndsSilentlyWithEverythingCleared
 
 TEST_F(CollectionRunTest, CancelledFilePromptKeepsOneProgressStep) {
     system.documentAnswer.reset();
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::DocumentCancelled);
+    EXPECT_EQ(Run(), RunEnd::DocumentCancelled);
     EXPECT_EQ(view.status, u"");
     EXPECT_EQ(view.destinationLine, u"");
     EXPECT_EQ(view.progress, 1);
@@ -64,21 +68,21 @@ TEST_F(CollectionRunTest, CancelledFilePromptKeepsOneProgressStep) {
 
 TEST_F(CollectionRunTest, DocumentWithoutRecordShowsTheNoLinkError) {
     Document("%!PS-Adobe-3.0\r\n%%Creator: x\r\n");
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::NoLinkRecord);
+    EXPECT_EQ(Run(), RunEnd::NoLinkRecord);
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(view.messages[0].text, u"リンク情報は見つかりませんでした。");
     EXPECT_EQ(view.status, u"画像パス情報抽出中...");
     EXPECT_EQ(view.progress, 4);
     EXPECT_EQ(view.progressMax, 1000);
-    EXPECT_EQ(view.links.RowCount(), 2);
+    EXPECT_EQ(RowCount(view.links), 2);
     EXPECT_EQ(view.destinationLine, u"\u3000\u3000D:\\collected");
     EXPECT_FALSE(view.redrawSuspended);
 }
 
 TEST_F(CollectionRunTest, EmptyDocumentHasNoRecord) {
     Document("");
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::NoLinkRecord);
+    EXPECT_EQ(Run(), RunEnd::NoLinkRecord);
     EXPECT_EQ(view.documentText, u"");
 }
 
@@ -86,7 +90,7 @@ TEST_F(CollectionRunTest, UnreadableDocumentFailsAtTheReadingStep) {
     system.readFailure = u"The process cannot access the file because it is being used by "
                          u"another process.\r\n";
     try {
-        CollectionRun(view, system);
+        Run();
         FAIL() << "expected a failure";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.Message(),
@@ -105,19 +109,18 @@ TEST_F(CollectionRunTest, ThreeCp932LinksFillTheTableAndAFullBar) {
     using namespace std::string_literals;
     Document("\0\0%!PS\r\n%%DocumentFiles:C:\\\x89\xe6\x91\x9c\\\x8e\xca\x90\x5e"
              "1.psd\r\n%%+C:\\work\\b.tif\r\n%%+/Users/k/\x83\x4a.png\r\n%%End\0"s);
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
-    const auto& links = view.links;
-    ASSERT_EQ(links.RowCount(), 5);
-    EXPECT_EQ(links.Cell(kRowNumber, 1), u"1");
-    EXPECT_EQ(links.Cell(kRowNumber, 2), u"2");
-    EXPECT_EQ(links.Cell(kRowNumber, 3), u"3");
-    EXPECT_EQ(links.Cell(kPath, 1), u"C:\\画像\\写真1.psd");
-    EXPECT_EQ(links.Cell(kFileName, 1), u"写真1.psd");
-    EXPECT_EQ(links.Cell(kFileName, 2), u"b.tif");
-    EXPECT_EQ(links.Cell(kPath, 3), u"/Users/k/カ.png");
-    EXPECT_EQ(links.Cell(kFileName, 3), u"カ.png");
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    ASSERT_EQ(RowCount(view.links), 5);
+    EXPECT_EQ(Cell(kRowNumber, 1), u"1");
+    EXPECT_EQ(Cell(kRowNumber, 2), u"2");
+    EXPECT_EQ(Cell(kRowNumber, 3), u"3");
+    EXPECT_EQ(Cell(kPath, 1), u"C:\\画像\\写真1.psd");
+    EXPECT_EQ(Cell(kFileName, 1), u"写真1.psd");
+    EXPECT_EQ(Cell(kFileName, 2), u"b.tif");
+    EXPECT_EQ(Cell(kPath, 3), u"/Users/k/カ.png");
+    EXPECT_EQ(Cell(kFileName, 3), u"カ.png");
     for (int column = 0; column < kColumnCount; ++column)
-        EXPECT_EQ(links.Cell(column, 4), u"");
+        EXPECT_EQ(Cell(column, 4), u"");
     EXPECT_EQ(view.progressMax, 8);
     EXPECT_EQ(view.progress, 8);
     EXPECT_EQ(view.documentText.substr(0, 4), u",,%!");
@@ -133,19 +136,21 @@ TEST_F(CollectionRunTest, ThreeCp932LinksFillTheTableAndAFullBar) {
 }
 
 TEST_F(CollectionRunTest, ColumnWidthsFollowTheFirstLongestCellPlusFifty) {
-    // Header "ファイル名" (5) beats the short names; the path column follows its
-    // longest path.
-    Document("%%DocumentFiles:C:\\a.png\r\n%%+C:\\long\\b.png\r\n%%+C:\\x\\c.png\r\n");
-    CollectionRun(view, system);
-    EXPECT_EQ(view.columnWidths.at(kFileName), 5 * 10 + 50);
-    EXPECT_EQ(view.columnWidths.at(kPath), 13 * 10 + 50);
+    // The file names "a1.png" and "bb.png" tie, longer than the header
+    // "ファイル名": the first is measured. The path column follows its longest
+    // path.
+    Document("%%DocumentFiles:C:\\a1.png\r\n%%+C:\\long\\bb.png\r\n%%+C:\\x\\c.png\r\n");
+    Run();
+    EXPECT_EQ(view.measuredTexts, (std::vector<std::u16string>{u"a1.png", u"C:\\long\\bb.png"}));
+    EXPECT_EQ(view.columnWidths.at(kFileName), 6 * 10 + 50);
+    EXPECT_EQ(view.columnWidths.at(kPath), 14 * 10 + 50);
     EXPECT_EQ(view.columnWidths.count(kRowNumber), 0u);
 }
 
 TEST_F(CollectionRunTest, LongDocumentsLetTheInterfaceBreatheDuringConversion) {
     std::string bytes(1 << 20, '\0');
     Document(bytes);
-    CollectionRun(view, system);
+    Run();
     EXPECT_GE(view.responsiveCalls, 16);
     EXPECT_EQ(view.documentText, std::u16string(1 << 20, u','));
 }
@@ -158,8 +163,8 @@ TEST_F(CollectionRunTest, DecodingInPiecesNeverCutsACharacter) {
         bytes += i % 7 == 0 ? "\x81\x81" : "\x82\xa0"; // "＝" and "あ"
     bytes += "\r\n%%DocumentFiles:C:\\\x89\xe6\\a.psd\r\n%%End\r\n";
     Document(bytes);
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
-    EXPECT_EQ(view.links.Cell(kPath, 1), u"C:\\画\\a.psd");
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    EXPECT_EQ(Cell(kPath, 1), u"C:\\画\\a.psd");
 
     ASSERT_GT(system.decodedPieces.size(), 8u);
     std::string decoded;
@@ -177,8 +182,8 @@ TEST_F(CollectionRunTest, DecodingStopsWhenTheRecordHasEnded) {
     std::string bytes = "%%DocumentFiles:a.png\r\n%%+b.png\r\n%%EndComments\r\n";
     bytes += std::string(1 << 20, 'x');
     Document(bytes);
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
-    EXPECT_EQ(view.links.LinkCount(), 2);
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    EXPECT_EQ(static_cast<int>(view.links.size()), 2);
     EXPECT_EQ(system.decodedPieces.size(), 1u);
     // The debug view still gets the whole document.
     EXPECT_EQ(view.documentText.size(), bytes.size());
@@ -186,8 +191,8 @@ TEST_F(CollectionRunTest, DecodingStopsWhenTheRecordHasEnded) {
 
 TEST_F(CollectionRunTest, OptionsAreReadAfreshByEveryRun) {
     system.folderAnswer.reset();
-    CollectionRun(view, system);
-    CollectionRun(view, system);
+    Run();
+    Run();
     EXPECT_EQ(system.optionReads, 2);
 }
 
@@ -195,7 +200,7 @@ struct MarkCase {
     const char* name;
     bool errSearch;
     std::vector<std::u16string> existing;
-    std::u16string_view expectedMark;
+    std::u16string expectedMark;
     std::vector<std::u16string> expectedCopies;
 };
 
@@ -211,8 +216,8 @@ TEST_P(Marking, MarksAndCopiesEachLink) {
     Document("%%DocumentFiles:C:\\images\\a.png\r\n");
     for (const auto& path : c.existing)
         Image(path);
-    CollectionRun(view, system);
-    EXPECT_EQ(view.links.Cell(kResult, 1), c.expectedMark);
+    Run();
+    EXPECT_EQ(Cell(kResult, 1), c.expectedMark);
     std::vector<std::u16string> copies;
     for (const Event& e : view.events)
         if (e.what == "copy")
@@ -242,8 +247,8 @@ INSTANTIATE_TEST_SUITE_P(Links, Marking, testing::ValuesIn(kMarkCases),
 TEST_F(CollectionRunTest, EmptyPathIsMissingEvenWithSearch) {
     system.options.errSearch = true;
     Document("%%DocumentFiles:\r\n");
-    CollectionRun(view, system);
-    EXPECT_EQ(view.links.Cell(kResult, 1), u"×");
+    Run();
+    EXPECT_EQ(Cell(kResult, 1), u"×");
     // The alternative location is the document folder itself, which is no file.
     EXPECT_EQ(system.existenceTests, (std::vector<std::u16string>{u"", u"C:\\work\\"}));
 }
@@ -254,7 +259,7 @@ TEST_F(CollectionRunTest, CopiesTheDocumentFirstThenImagesInRowOrderThenOpens) {
              "%%+C:\\i\\1.png\r\n");
     Image(u"C:\\i\\1.png");
     Image(u"C:\\work\\3.png");
-    CollectionRun(view, system);
+    Run();
     const std::vector<Event> expected = {
         {"mark", u"○"},
         {"mark", u"×"},
@@ -277,7 +282,7 @@ TEST_F(CollectionRunTest, AllFoundGivesTheInformationSummary) {
     Document("%%DocumentFiles:C:\\i\\1.png\r\n%%+C:\\i\\2.png\r\n");
     Image(u"C:\\i\\1.png");
     Image(u"C:\\i\\2.png");
-    CollectionRun(view, system);
+    Run();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(view.messages[0].text, u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個");
@@ -290,9 +295,9 @@ TEST_F(CollectionRunTest, ARefusedCopyCountsAsAFailureAndKeepsItsMark) {
     Image(u"C:\\work\\2.png");
     Image(u"C:\\i\\3.png");
     system.refusedCopies = {u"C:\\i\\1.png", u"C:\\work\\2.png"};
-    CollectionRun(view, system);
-    EXPECT_EQ(view.links.Cell(kResult, 1), kMarkFound);
-    EXPECT_EQ(view.links.Cell(kResult, 2), kMarkBeside);
+    Run();
+    EXPECT_EQ(Cell(kResult, 1), u"○");
+    EXPECT_EQ(Cell(kResult, 2), u"△");
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(view.messages[0].text,
@@ -302,7 +307,7 @@ TEST_F(CollectionRunTest, ARefusedCopyCountsAsAFailureAndKeepsItsMark) {
 TEST_F(CollectionRunTest, ZeroLinksStillCopiesTheDocumentAndReportsNothingFailed) {
     system.options.aiCopy = true;
     Document("%%DocumentFiles:unterminated");
-    EXPECT_EQ(CollectionRun(view, system), RunEnd::Completed);
+    EXPECT_EQ(Run(), RunEnd::Completed);
     const std::vector<Event> expected = {
         {"copy", u"C:\\work\\doc.ai -> D:\\collected"},
         {"message", u"画像収集が完了しました。\r\n成功：  0個\r\n失敗：  0個"},

@@ -8,12 +8,6 @@
 namespace marovan {
 namespace {
 
-struct Link {
-    std::u16string path;
-    std::u16string fileName;
-    bool operator==(const Link&) const = default;
-};
-
 struct Extracted {
     bool found = false;
     std::vector<std::u16string> paths;
@@ -21,8 +15,7 @@ struct Extracted {
 
 Extracted Extract(std::u16string_view text) {
     Extracted result;
-    result.found = ExtractLinks(text, [&](std::u16string_view path, std::u16string_view name) {
-        EXPECT_EQ(name, FileNameOf(path));
+    result.found = ExtractLinks(text, [&](std::u16string_view path, std::u16string_view) {
         result.paths.emplace_back(path);
     });
     return result;
@@ -108,20 +101,20 @@ TEST_P(ExtractionTable, ReadsTheSameInPieces) {
 INSTANTIATE_TEST_SUITE_P(Records, ExtractionTable, testing::ValuesIn(kExtractionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FileNameOf, TakesWhatFollowsTheLastSeparator) {
-    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+TEST(ExtractLinks, GivesEachPathWithItsFileName) {
+    std::vector<std::pair<std::u16string, std::u16string>> links;
+    ExtractLinks(u"%%DocumentFiles:C:\\work\\a.psd\r\n%%+ C:\\x\\ b.png\r\n"
+                 u"%%+Macintosh HD:Users:c.tif\r\n%%+C:\\x\\\r\n",
+                 [&](std::u16string_view path, std::u16string_view name) {
+                     links.emplace_back(path, name);
+                 });
+    const std::vector<std::pair<std::u16string, std::u16string>> expected = {
         {u"C:\\work\\a.psd", u"a.psd"},
-        {u"/Users/name/folder/a.png", u"a.png"},
-        {u"Macintosh HD:Users:a.tif", u"a.tif"},
-        {u"C:a.png", u"a.png"},
-        {u"a.png", u"a.png"},
         {u" C:\\x\\ b.png", u" b.png"},
+        {u"Macintosh HD:Users:c.tif", u"c.tif"},
         {u"C:\\x\\", u""},
-        {u"", u""},
-        {u"C:\\mixed/sep\\c.eps", u"c.eps"},
     };
-    for (const auto& [path, name] : cases)
-        EXPECT_EQ(FileNameOf(path), name) << std::string(path.begin(), path.end());
+    EXPECT_EQ(links, expected);
 }
 
 TEST(PositionFrom, FindsFromAZeroBasedIndexAndAnswersOneBased) {
@@ -166,52 +159,6 @@ TEST(LinkRecordScanner, IsDoneOnlyOnceTheRecordHasEnded) {
     EXPECT_TRUE(scanner.Done());
     scanner.Feed(u"\r\n%%+c\r\n");
     EXPECT_EQ(scanner.Paths(), (std::vector<std::u16string>{u"a", u"b"}));
-}
-
-TEST(WholeCharacterPrefix, EndsAtACharacterBoundary) {
-    LeadBytes lead{};
-    for (int b = 0x81; b <= 0x9F; ++b)
-        lead[b] = true;
-    struct Case {
-        std::vector<std::uint8_t> bytes;
-        std::size_t prefix;
-    };
-    const Case cases[] = {
-        {{}, 0},
-        {{'a', 'b'}, 2},
-        {{'a', 0x81}, 1},             // a lead byte waiting for its trail
-        {{0x81, 0x81}, 2},            // lead and a trail that looks like a lead
-        {{'a', 0x81, 0x81, 0x81}, 3}, // the last lead-looking byte is a lead
-        {{0x81, 'a', 0x81, 0x81}, 4}, // the byte before the run always ends a character
-        {{0x81, 'a', 0x81}, 2},
-        {{0x81, 0x0A}, 2}, // an invalid trail still ends where it ends
-        {{0x81}, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(WholeCharacterPrefix(c.bytes, lead), c.prefix) << testing::PrintToString(c.bytes);
-}
-
-TEST(StretchKeepingLineEnds, EndsAfterALeadByteThatALineEndFollows) {
-    LeadBytes lead{};
-    for (int b = 0x81; b <= 0x9F; ++b)
-        lead[b] = true;
-    struct Case {
-        std::vector<std::uint8_t> bytes;
-        std::size_t stretch;
-    };
-    const Case cases[] = {
-        {{}, 0},
-        {{'a', '\r', '\n', 'b'}, 4},
-        {{'a', 0x82, '\r', 'b'}, 2},
-        {{'a', 0x82, '\n', 'b'}, 2},
-        {{0x82, 0x82, '\r'}, 3},       // the second 0x82 is a trail byte
-        {{0x82, 0x82, 0x82, '\n'}, 3}, // and here a lead byte again
-        {{'\r', 0x82}, 2},
-        {{'x', '\n', 0x82, 0x40, '\r', 0x9F, '\r'}, 6},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(StretchKeepingLineEnds(c.bytes, lead), c.stretch)
-            << testing::PrintToString(c.bytes);
 }
 
 TEST(ReplaceNulBytes, TurnsEveryNulIntoAComma) {

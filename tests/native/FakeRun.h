@@ -1,8 +1,9 @@
 #pragma once
 // A main window and a system made of plain data, for driving collection runs.
 
+#include "base/Failure.h"
 #include "main/CollectionRun.h"
-#include "main/Failure.h"
+#include "tests/support/RecordingView.h"
 
 #include <iconv.h>
 
@@ -46,73 +47,39 @@ struct Event {
     bool operator==(const Event&) const = default;
 };
 
-class FakeView : public RunView {
+// The recording view, holding the links as the window does, and keeping the
+// order of what the run made visible: marks, copies, opens and messages.
+class FakeView : public RecordingView {
 public:
-    FakeView() { links.WriteHeader(); }
-
     void ClearDetails() override {
+        RecordingView::ClearDetails();
         documentText.clear();
-        documentBytes.clear();
-        links.Clear();
-        destinationLine.clear();
-        progressMax = 1000;
-        progress = 0;
-        status.clear();
-    }
-    void SetStatus(std::u16string_view text) override {
-        status = text;
-        statusHistory.emplace_back(text);
-    }
-    void StepProgress() override { ++progress; }
-    void SetProgressMax(int maximum) override { progressMax = maximum; }
-    void SetDestinationLine(std::u16string_view text) override { destinationLine = text; }
-    void BeginDocumentText() override {
-        documentText.clear();
-        redrawSuspended = true;
+        recordedMarks.clear();
     }
     // Decodes as the debug view does when it is shown.
     void SetDocument(DocumentBytes bytes) override {
         documentText = DecodeCp932(bytes);
-        documentBytes = std::move(bytes);
+        RecordingView::SetDocument(std::move(bytes));
     }
-    void ResumeDocumentRedraw() override { redrawSuspended = false; }
-    const LinkTable& Links() const override { return links; }
-    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
-        links.AddLink(path, fileName);
+    void LinkChanged(std::size_t index) override {
+        RecordingView::LinkChanged(index);
+        recordedMarks.resize(links.size(), Mark::Untested);
+        const Mark mark = links.at(index).mark;
+        if (mark != recordedMarks[index])
+            events.push_back({"mark", std::u16string(MarkText(mark))});
+        recordedMarks[index] = mark;
     }
-    void SetMark(int row, std::u16string_view mark) override {
-        links.SetCell(kResult, row, mark);
-        events.push_back({"mark", std::u16string(mark)});
-    }
-    // Ten pixels a character, so widths show which cell was measured.
-    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()) * 10; }
-    int ScaledWidth(int width96) override { return width96; }
-    void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
-    void KeepResponsive() override { ++responsiveCalls; }
     void ShowMessage(MessageKind kind, std::u16string_view text) override {
-        messages.push_back({kind, std::u16string(text)});
+        RecordingView::ShowMessage(kind, text);
         events.push_back({"message", std::u16string(text)});
     }
 
-    struct Message {
-        MessageKind kind;
-        std::u16string text;
-        bool operator==(const Message&) const = default;
-    };
-
-    LinkTable links;
+    Links links; // the run's, as the window keeps them
     std::u16string documentText;
-    DocumentBytes documentBytes;
-    std::u16string destinationLine;
-    std::u16string status;
-    std::vector<std::u16string> statusHistory;
-    int progress = 0;
-    int progressMax = 1000;
-    bool redrawSuspended = false;
-    int responsiveCalls = 0;
-    std::map<int, int> columnWidths;
-    std::vector<Message> messages;
-    std::vector<Event> events; // marks, copies, opens and messages in order
+    std::vector<Event> events;
+
+private:
+    std::vector<Mark> recordedMarks;
 };
 
 class FakeSystem : public RunSystem {
@@ -143,11 +110,11 @@ public:
         keepResponsive();
         return {it->second.begin(), it->second.end()};
     }
-    LeadBytes AnsiLeadBytes() override {
+    CodePageShape AnsiCodePage() override {
         LeadBytes lead{};
         for (int b = 0; b < 256; ++b)
             lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        return lead;
+        return CodePageShape::DoubleByte(lead);
     }
     // Every piece must end at a character boundary: one that does not would
     // decode differently from the whole document.

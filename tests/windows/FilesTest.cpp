@@ -1,6 +1,7 @@
 #include "ScratchFolder.h"
 
-#include "main/Failure.h"
+#include "base/Failure.h"
+#include "main/WindowsRunSystem.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
@@ -54,28 +55,31 @@ TEST(DecodeCodePage, PiecesCutAtCharacterBoundariesDecodeAsTheWhole) {
                                : static_cast<std::uint8_t>(x >> 24);
     }
     const std::u16string whole = DecodeCodePage(bytes, 932);
-    const LeadBytes lead = LeadBytesOf(932);
+    const CodePageShape shape = CodePageShapeOf(932);
     for (const std::size_t pieceSize : {2u, 3u, 7u, 4096u, 65536u}) {
         std::u16string pieces;
         std::span<const std::uint8_t> rest(bytes);
         while (!rest.empty()) {
             const std::size_t length = rest.size() <= pieceSize
                                            ? rest.size()
-                                           : WholeCharacterPrefix(rest.first(pieceSize), lead);
+                                           : WholeCharacterPrefix(rest.first(pieceSize), shape);
             ASSERT_GT(length, 0u);
-            DecodeCodePageAppend(rest.first(length), 932, lead, pieces);
+            DecodeCodePageAppend(rest.first(length), 932, shape, pieces);
             rest = rest.subspan(length);
         }
         EXPECT_TRUE(pieces == whole) << "pieces of " << pieceSize;
     }
 }
 
-TEST(DecodeCodePage, KnowsTheLeadBytes) {
-    const LeadBytes cp932 = LeadBytesOf(932);
+TEST(DecodeCodePage, KnowsHowEachCodePageBuildsItsCharacters) {
+    const CodePageShape cp932 = CodePageShapeOf(932);
+    ASSERT_EQ(cp932.kind, CodePageShape::Kind::DoubleByte);
     for (int b = 0; b < 256; ++b)
-        EXPECT_EQ(cp932[b], (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) << b;
-    const LeadBytes latin = LeadBytesOf(1252);
-    EXPECT_EQ(std::count(latin.begin(), latin.end(), true), 0);
+        EXPECT_EQ(cp932.lead[b], (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) << b;
+    for (const UINT doubleByte : {936u, 949u, 950u})
+        EXPECT_EQ(CodePageShapeOf(doubleByte).kind, CodePageShape::Kind::DoubleByte) << doubleByte;
+    EXPECT_EQ(CodePageShapeOf(CP_UTF8).kind, CodePageShape::Kind::Utf8);
+    EXPECT_EQ(CodePageShapeOf(1252).kind, CodePageShape::Kind::SingleByte);
 }
 
 TEST(DecodeCodePage, CommasFromNulBytesSurvive) {
@@ -142,9 +146,10 @@ TEST_F(FilesTest, ReadsAWholeDocument) {
     EXPECT_TRUE(ReadWholeFile(Write(L"empty.ai", "")).empty());
 }
 
+// The message a run shows for a document it cannot read.
 std::u16string FailureOf(const std::wstring& path) {
     try {
-        ReadWholeFile(path);
+        WindowsRunSystem().ReadDocument(View(path), {});
     } catch (const Failure& failure) {
         return failure.Message();
     }

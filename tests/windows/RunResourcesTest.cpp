@@ -4,9 +4,10 @@
 
 #include "ScratchFolder.h"
 
+#include "base/Failure.h"
 #include "main/CollectionRun.h"
-#include "main/Failure.h"
 #include "main/WindowsRunSystem.h"
+#include "tests/support/RecordingView.h"
 
 #include <gtest/gtest.h>
 
@@ -21,38 +22,6 @@ namespace {
 using test::ScratchFolder;
 
 // Records what a run shows instead of showing it.
-class QuietView : public RunView {
-public:
-    QuietView() { links_.WriteHeader(); }
-    void ClearDetails() override {
-        links_.Clear();
-        document_ = {};
-    }
-    void SetStatus(std::u16string_view) override {}
-    void StepProgress() override {}
-    void SetProgressMax(int) override {}
-    void SetDestinationLine(std::u16string_view) override {}
-    void BeginDocumentText() override {}
-    void SetDocument(DocumentBytes bytes) override { document_ = std::move(bytes); }
-    void ResumeDocumentRedraw() override {}
-    const LinkTable& Links() const override { return links_; }
-    void AddLink(std::u16string_view path, std::u16string_view fileName) override {
-        links_.AddLink(path, fileName);
-    }
-    void SetMark(int row, std::u16string_view mark) override { links_.SetCell(kResult, row, mark); }
-    int TextWidth(std::u16string_view text) override { return static_cast<int>(text.size()); }
-    int ScaledWidth(int width96) override { return width96; }
-    void SetColumnWidth(int, int) override {}
-    void KeepResponsive() override {}
-    void ShowMessage(MessageKind, std::u16string_view text) override { lastMessage = text; }
-
-    std::u16string lastMessage;
-
-private:
-    LinkTable links_;
-    DocumentBytes document_;
-};
-
 // The program's services with the prompts answered; the options are read
 // from the settings file as always, then the copy options are turned on.
 class AnsweredSystem : public WindowsRunSystem {
@@ -81,9 +50,9 @@ struct ResourceCounts {
 };
 
 // Wine answers GetProcessHandleCount and GetGuiResources with 0. There the
-// open handles are counted by asking about every handle value in turn, and
-// the window objects by walking the process's windows; GDI objects cannot be
-// counted at all and are compared only where the system counts them.
+// open handles are counted by asking about every handle value in turn, the
+// GDI objects by asking the type of every GDI handle index, and the window
+// objects by walking the process's windows.
 DWORD CountOpenHandles() {
     DWORD count = 0;
     if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
@@ -92,6 +61,18 @@ DWORD CountOpenHandles() {
         DWORD flags = 0;
         count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != 0;
     }
+    return count;
+}
+
+// Wine takes a GDI handle's index alone (its upper word zero) for whatever
+// object lives at that index now.
+DWORD CountGdiObjects() {
+    const DWORD reported = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported > 0)
+        return reported;
+    DWORD count = 0;
+    for (ULONG_PTR index = 1; index < 0x10000; ++index)
+        count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
     return count;
 }
 
@@ -121,7 +102,7 @@ DWORD CountWindows() {
 ResourceCounts CountResources() {
     ResourceCounts counts;
     counts.handles = CountOpenHandles();
-    counts.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    counts.gdiObjects = CountGdiObjects();
     counts.userObjects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     if (counts.userObjects == 0)
         counts.userObjects = CountWindows();
@@ -157,7 +138,8 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
     const std::wstring noRecord = temp / L"plain.ai";
     test::WriteBytes(noRecord, "%!PS-Adobe-3.0\r\n");
 
-    QuietView view;
+    testing_support::RecordingView view;
+    Links links;
     AnsweredSystem system;
     // Every way a run can end: completed, no record, cannot open, cancelled.
     const auto run = [&](int n) {
@@ -174,25 +156,25 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
             system.folder.reset();
             break;
         }
-        try {
-            const RunEnd end = CollectionRun(view, system);
-            const RunEnd expected[] = {RunEnd::Completed, RunEnd::NoLinkRecord, RunEnd::Completed,
-                                       RunEnd::FolderCancelled};
-            EXPECT_EQ(end, expected[n % 4]) << "run " << n;
-        } catch (const Failure&) {
-            EXPECT_EQ(n % 4, 2) << "run " << n;
+        if (n % 4 == 2) {
+            EXPECT_THROW(CollectionRun(view, system, links), Failure) << "run " << n;
+            return;
         }
+        const RunEnd expected[] = {RunEnd::Completed, RunEnd::NoLinkRecord, RunEnd::Completed,
+                                   RunEnd::FolderCancelled};
+        EXPECT_EQ(CollectionRun(view, system, links), expected[n % 4]) << "run " << n;
     };
 
     // The first runs load what the system keeps for the process's lifetime.
     for (int n = 0; n < 8; ++n)
         run(n);
-    ASSERT_EQ(view.lastMessage, u"リンク情報は見つかりませんでした。");
+    ASSERT_EQ(view.messages.back().text, u"リンク情報は見つかりませんでした。");
     const ResourceCounts before = CountResources();
     for (int n = 0; n < 200; ++n)
         run(n);
     const ResourceCounts after = CountResources();
     ASSERT_GT(before.handles, 0u) << "the handles could not be counted";
+    ASSERT_GT(before.gdiObjects, 0u) << "the GDI objects could not be counted";
 
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);

@@ -2,7 +2,7 @@
 #include "settings/ProgramFile.h"
 
 #include "ScratchFolder.h"
-#include "main/Failure.h"
+#include "base/Failure.h"
 #include "platform/Handles.h"
 #include "platform/ShellLink.h"
 #include "platform/WinText.h"

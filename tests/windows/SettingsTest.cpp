@@ -2,7 +2,7 @@
 #include "settings/SettingsFile.h"
 
 #include "ScratchFolder.h"
-#include "main/Failure.h"
+#include "base/Failure.h"
 #include "platform/WinText.h"
 
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "main/Failure.h"
+#include "base/Failure.h"
 
 namespace marovan {
 

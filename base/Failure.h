@@ -19,6 +19,19 @@ private:
     std::u16string message_;
 };
 
+// A refusal of the system, with its error code, for the caller to put into
+// words of its own.
+class SystemError : public std::runtime_error {
+public:
+    explicit SystemError(unsigned long code)
+        : std::runtime_error("system error")
+        , code_(code) {}
+    unsigned long Code() const noexcept { return code_; }
+
+private:
+    unsigned long code_;
+};
+
 // The text the general error report shows: a full stop is appended when the
 // message's last character sorts after the full stop itself, so a message
 // ending in a Japanese character or a digit gets one and one ending in a blank

@@ -1,4 +1,4 @@
-#include "main/DeviceNames.h"
+#include "base/DeviceNames.h"
 
 #include <array>
 

@@ -1,0 +1,24 @@
+#pragma once
+// Splitting and joining Windows paths as text, without asking the system.
+// A path's parts are separated by "\" or "/", and a drive's ":" ends its
+// drive part.
+
+#include <string>
+#include <string_view>
+
+namespace marovan {
+
+// The file-name part: what follows the last "\", "/" or ":"; the whole path
+// when it has none; empty when the path ends in one.
+std::u16string_view FileNameOf(std::u16string_view path) noexcept;
+
+// The folder part, up to and including that last separator ("C:\A\" for
+// "C:\A\b.exe", "C:" for "C:b.exe"); empty when the path has none.
+std::u16string_view FolderPartOf(std::u16string_view path) noexcept;
+
+// `name` inside `folder`, with exactly one separator between them: none is
+// added after a folder that already ends in "\" or "/"; a bare drive ("C:")
+// or an empty folder gets one.
+std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
+
+} // namespace marovan

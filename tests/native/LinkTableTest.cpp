@@ -1,0 +1,79 @@
+#include "main/LinkTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace marovan {
+namespace {
+
+Links LinksNamed(const std::vector<std::u16string>& names) {
+    Links links;
+    for (const auto& name : names)
+        links.push_back({u"C:\\i\\" + name, name, Mark::Untested, u"", CopyResult::NotTried});
+    return links;
+}
+
+TEST(LinkTable, ShowsHeaderLinksAndOneEmptyRow) {
+    Links links = LinksNamed({u"a.png", u"b.tif"});
+    links[0].mark = Mark::Found;
+    links[1].mark = Mark::Missing;
+    ASSERT_EQ(RowCount(links), 4);
+    const std::vector<std::vector<std::u16string>> expected = {
+        {u"", u"結果", u"ファイル名", u"パス"},
+        {u"1", u"○", u"a.png", u"C:\\i\\a.png"},
+        {u"2", u"×", u"b.tif", u"C:\\i\\b.tif"},
+        {u"", u"", u"", u""},
+    };
+    for (int row = 0; row < RowCount(links); ++row)
+        for (int column = 0; column < kColumnCount; ++column)
+            EXPECT_EQ(CellText(links, column, row), expected[row][column]) << row << "," << column;
+    EXPECT_EQ(RowCount(Links{}), 2);
+}
+
+TEST(LinkTable, MarksReadAsTheTableShowsThem) {
+    EXPECT_EQ(MarkText(Mark::Untested), u"");
+    EXPECT_EQ(MarkText(Mark::Found), u"\u25CB");
+    EXPECT_EQ(MarkText(Mark::Beside), u"\u25B3");
+    EXPECT_EQ(MarkText(Mark::Missing), u"\u00D7");
+}
+
+TEST(LinkTable, TheFirstLongestCellWinsAColumn) {
+    struct Case {
+        const char* what;
+        std::vector<std::u16string> names;
+        int column;
+        int row;
+    };
+    const Case cases[] = {
+        {"the header when nothing is longer", {u"a.png", u"b.png"}, kFileName, 0},
+        {"the first of two equally long names", {u"ab", u"cdefgh", u"ijklmn"}, kFileName, 2},
+        {"a longer name after a tie", {u"abcdef", u"ghijkl", u"mnopqrs"}, kFileName, 3},
+        {"the header of an empty table", {}, kPath, 0},
+        {"a row number once it is the longest", std::vector<std::u16string>(10, u""), kRowNumber,
+         10},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongestCellRow(LinksNamed(c.names), c.column), c.row) << c.what;
+}
+
+TEST(Links, FailWhenNotFoundOrNotCopied) {
+    struct Case {
+        Mark mark;
+        CopyResult copy;
+        bool failed;
+    };
+    const Case cases[] = {
+        {Mark::Found, CopyResult::Copied, false},    {Mark::Beside, CopyResult::Copied, false},
+        {Mark::Found, CopyResult::Refused, true},    {Mark::Beside, CopyResult::Refused, true},
+        {Mark::Missing, CopyResult::NotTried, true}, {Mark::Untested, CopyResult::NotTried, true},
+    };
+    for (const Case& c : cases) {
+        Link link{u"p", u"p", c.mark, u"", c.copy};
+        EXPECT_EQ(link.Failed(), c.failed) << static_cast<int>(c.mark) << static_cast<int>(c.copy);
+    }
+}
+
+} // namespace
+} // namespace marovan

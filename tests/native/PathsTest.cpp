@@ -1,0 +1,55 @@
+#include "base/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace marovan {
+namespace {
+
+std::string Printable(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+TEST(Paths, SplitAfterTheLastSeparator) {
+    struct Case {
+        std::u16string_view path, folder, name;
+    };
+    const Case cases[] = {
+        {u"C:\\work\\a.psd", u"C:\\work\\", u"a.psd"},
+        {u"/Users/name/folder/a.png", u"/Users/name/folder/", u"a.png"},
+        {u"Macintosh HD:Users:a.tif", u"Macintosh HD:Users:", u"a.tif"},
+        {u"C:a.png", u"C:", u"a.png"},
+        {u"a.png", u"", u"a.png"},
+        {u" C:\\x\\ b.png", u" C:\\x\\", u" b.png"},
+        {u"C:\\x\\", u"C:\\x\\", u""},
+        {u"", u"", u""},
+        {u"C:\\mixed/sep\\c.eps", u"C:\\mixed/sep\\", u"c.eps"},
+        {u"\\\\server\\share\\d.ai", u"\\\\server\\share\\", u"d.ai"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileNameOf(c.path), c.name) << Printable(c.path);
+        EXPECT_EQ(FolderPartOf(c.path), c.folder) << Printable(c.path);
+    }
+}
+
+TEST(Paths, JoinWithExactlyOneSeparator) {
+    struct Case {
+        std::u16string_view folder, name, joined;
+    };
+    const Case cases[] = {
+        {u"C:\\work", u"a.png", u"C:\\work\\a.png"},
+        {u"C:\\work\\", u"a.png", u"C:\\work\\a.png"},
+        {u"/Users/k/", u"a.png", u"/Users/k/a.png"},
+        {u"C:\\", u"a.png", u"C:\\a.png"},
+        {u"C:", u"a.png", u"C:\\a.png"}, // a bare drive is no folder of its own
+        {u"", u"a.png", u"\\a.png"},
+        {u"C:\\work\\", u"", u"C:\\work\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JoinPath(c.folder, c.name), c.joined) << Printable(c.folder);
+}
+
+} // namespace
+} // namespace marovan
