@@ -59,10 +59,12 @@ int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data
     if (!state->initialFolder.empty())
         ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                        reinterpret_cast<LPARAM>(state->initialFolder.c_str()));
+    // Centred on the whole of the monitor nearest to the owner (or to where the
+    // system put the prompt when it has none).
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    HMONITOR nearest =
-        ::MonitorFromWindow(state->owner ? state->owner : dialog, MONITOR_DEFAULTTOPRIMARY);
+    const HMONITOR nearest =
+        ::MonitorFromWindow(state->owner ? state->owner : dialog, MONITOR_DEFAULTTONEAREST);
     if (::GetMonitorInfoW(nearest, &monitor)) {
         RECT own{};
         ::GetWindowRect(dialog, &own);
