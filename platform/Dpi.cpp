@@ -57,6 +57,17 @@ void EnableDpiAwareness() noexcept {
     ::SetProcessDPIAware();
 }
 
+void LeaveDpiChangesToDialog(HWND dialog) noexcept {
+    // Windows 10 1703 and later. Wine has neither the function nor per-monitor
+    // v2, so there the manager never steps in and the look-up simply fails.
+    using SetDialogBehaviourFn =
+        BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+    static const auto setBehaviour =
+        Lookup<SetDialogBehaviourFn>(L"user32.dll", "SetDialogDpiChangeBehavior");
+    if (setBehaviour)
+        setBehaviour(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
 int DpiOf(HWND window) noexcept {
     static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow && window) {
