@@ -16,6 +16,7 @@ constexpr wchar_t kShellLinkClassId[] = L"{00021401-0000-0000-C000-000000000046}
 // sit in the middle of the sentence built around it.
 std::wstring Description(HRESULT result) {
     std::wstring text = SystemMessage(static_cast<unsigned long>(result));
+    // TODO(layering): the shared trimmer of system messages replaces this loop.
     while (!text.empty() && (text.back() == L'.' || static_cast<unsigned>(text.back()) <= L' '))
         text.pop_back();
     return text;
