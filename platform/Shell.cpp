@@ -85,15 +85,15 @@ std::wstring DoubleNulTerminated(std::wstring_view text) {
 
 } // namespace
 
-std::wstring DesktopPath(HWND owner) {
-    PIDLIST_ABSOLUTE raw = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &raw)))
+std::wstring DesktopPath(HWND) {
+    // The known-folder call, not the CSIDL one the documentation no longer
+    // supports; the string is ours to free whether it succeeds or not.
+    PWSTR raw = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Desktop, KF_FLAG_DEFAULT, nullptr, &raw);
+    const UniqueCoTaskString path(raw);
+    if (FAILED(result) || !path)
         return {};
-    const UniquePidl pidl(raw);
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(pidl.get(), path))
-        return {};
-    return path;
+    return path.get();
 }
 
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt,
