@@ -170,12 +170,22 @@ HWND Dialog::CreateControl(const wchar_t* className, const wchar_t* text, DWORD 
     return CreateChildOf(hwnd_, className, text, style, id, exStyle);
 }
 
-void Dialog::SizeClientAndCentre(int width96, int height96) {
+bool Dialog::SizeForDpi(int dpi, SIZE& size) const noexcept {
+    if (client96_.cx <= 0 || client96_.cy <= 0)
+        return false;
     const RECT frame =
-        WindowRectForClient(Scaled(width96), Scaled(height96),
+        WindowRectForClient(Scale(client96_.cx, dpi), Scale(client96_.cy, dpi),
                             static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-                            static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                            static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
+    size = {frame.right - frame.left, frame.bottom - frame.top};
+    return true;
+}
+
+void Dialog::SizeClientAndCentre(int width96, int height96) {
+    client96_ = {width96, height96};
+    SIZE size{};
+    SizeForDpi(dpi_, size);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT owner{};
     if (HWND ownerWindow = ::GetWindow(hwnd_, GW_OWNER);
@@ -209,6 +219,11 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
         handled = self->OnMessage(message, wParam, lParam, result);
         if (!handled && message == WM_DPICHANGED) {
             self->TakeDpiChange(*reinterpret_cast<const RECT*>(lParam));
+            handled = true;
+        }
+        if (!handled && message == WM_GETDPISCALEDSIZE &&
+            self->SizeForDpi(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam))) {
+            result = TRUE;
             handled = true;
         }
     });

@@ -86,13 +86,17 @@ protected:
     virtual void OnInit() = 0;
     // Returns true when the message was handled; `result` is then the value
     // the dialog procedure returns (DWLP_MSGRESULT is set for you). A
-    // WM_DPICHANGED left unhandled is the base's, as for Window.
+    // WM_DPICHANGED left unhandled is the base's, as for Window, and so is a
+    // WM_GETDPISCALEDSIZE once SizeClientAndCentre has given the size.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // As Window::OnDpiChanged.
     virtual void OnDpiChanged(int dpi);
 
     // Gives the dialog a client area of the given size at 96 DPI, scaled to
-    // the dialog's DPI, centred on its owner.
+    // the dialog's DPI, centred on its owner. The size is kept: on a move to
+    // a monitor of another DPI the frame Windows suggests holds that client
+    // area scaled to the new DPI exactly (per-monitor v2 asks for it with
+    // WM_GETDPISCALEDSIZE; otherwise it scales the whole frame).
     void SizeClientAndCentre(int width96, int height96);
 
     // As Window::CreateControl, for this dialog.
@@ -103,9 +107,11 @@ protected:
 private:
     static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void TakeDpiChange(const RECT& suggested);
+    bool SizeForDpi(int dpi, SIZE& size) const noexcept;
     HWND hwnd_ = nullptr;
     int dpi_ = kDefaultDpi;
     bool initFailed_ = false;
+    SIZE client96_{};
 };
 
 // A window's text (a control's caption).

@@ -141,6 +141,43 @@ TEST(Dialog, ADpiChangeTakesTheSuggestedRectangleThenCallsTheHook) {
     EXPECT_EQ(dialog.dpi(), 144);
 }
 
+// Per-monitor v2 asks for the frame at the new DPI before it suggests it: the
+// client area the dialog was given, scaled exactly, inside the frame for that
+// DPI (not the whole frame scaled, whose borders do not scale so).
+TEST(Dialog, AsksForTheFrameOfItsClientAreaAtTheNewDpi) {
+    TestDialog dialog;
+    struct Asked {
+        int dpi;
+        SIZE size{};
+        LRESULT answer = 0;
+    };
+    std::vector<Asked> asked = {{96}, {120}, {144}, {192}};
+    LRESULT beforeSized = -1;
+    DWORD style = 0, exStyle = 0;
+    dialog.onInit = [&](TestDialog& self) {
+        SIZE ignored{};
+        beforeSized = ::SendMessageW(self.hwnd(), WM_GETDPISCALEDSIZE, 144,
+                                     reinterpret_cast<LPARAM>(&ignored));
+        self.SizeClientAndCentre(444, 202);
+        style = static_cast<DWORD>(::GetWindowLongPtrW(self.hwnd(), GWL_STYLE));
+        exStyle = static_cast<DWORD>(::GetWindowLongPtrW(self.hwnd(), GWL_EXSTYLE));
+        for (Asked& a : asked)
+            a.answer = ::SendMessageW(self.hwnd(), WM_GETDPISCALEDSIZE, a.dpi,
+                                      reinterpret_cast<LPARAM>(&a.size));
+        self.End(IDOK);
+    };
+    EXPECT_EQ(dialog.Show(), IDOK);
+    EXPECT_EQ(beforeSized, FALSE) << "no size yet: the system's own scaling";
+    for (const Asked& a : asked) {
+        const RECT frame =
+            WindowRectForClient(Scale(444, a.dpi), Scale(202, a.dpi), style, exStyle, a.dpi);
+        EXPECT_EQ(a.answer, TRUE) << a.dpi;
+        EXPECT_EQ(a.size.cx, frame.right - frame.left) << a.dpi;
+        EXPECT_EQ(a.size.cy, frame.bottom - frame.top) << a.dpi;
+    }
+    EXPECT_TRUE(dialog.dpiChanges.empty());
+}
+
 TEST(Dialog, ADpiChangeTheDialogHandlesItselfIsLeftToIt) {
     TestDialog dialog;
     dialog.handles = [](UINT message) { return message == WM_DPICHANGED; };
