@@ -124,6 +124,8 @@ public:
     // move that follows other input closely is at times not shown until the
     // next: the pointer is nudged within its place until the look comes.
     void AwaitInput() const {
+        if (!Open())
+            return;
         const RECT mail = ScreenRect(Control(IDC_INF_MAIL));
         MoveUntil(
             Centre(mail), [&] { return LooksHovered(IDC_INF_MAIL); },
@@ -153,7 +155,8 @@ private:
         int nudges = 0;
         auto next = std::chrono::steady_clock::now();
         app_.WaitUntil(what, [&] {
-            if (!Open() || seen())
+            // A dialog closing meanwhile takes its controls along.
+            if (!Open() || !::GetDlgItem(dialog_, IDC_INF_MAIL) || seen())
                 return true;
             if (std::chrono::steady_clock::now() >= next) {
                 MovePointer({to.x + (nudges++ % 2), to.y});
