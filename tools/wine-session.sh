@@ -103,6 +103,9 @@ wine_session_start() {
 }
 
 wine_session_stop() {
+  # A second INT or TERM while stopping would end the caller half-way and
+  # leave Xvfb behind; stopping takes a moment, so it goes on.
+  trap '' INT TERM
   "$WINESERVER" -k >/dev/null 2>&1 || true
   wine_session_stop_xvfb
 }
