@@ -10,7 +10,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 MAROVAN_XVFB_PID=
 
 # Xvfb picks a free display itself (-displayfd) and writes its number once it
-# accepts clients, so two sessions never race for the same number.
+# accepts clients, so two sessions never race for the same number. It gets
+# MAROVAN_XVFB_TIMEOUT seconds (30 by default) to do so.
 wine_session_start_xvfb() {
   local seconds=${MAROVAN_XVFB_TIMEOUT:-30}
   local notes n=
