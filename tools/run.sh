@@ -21,6 +21,7 @@ fi
 
 echo "run: no display; showing the demonstration instead"
 build_log="$MAROVAN_BUILD/demo-build.log"
+echo "run: building what is missing (messages in $build_log)"
 if ! cmake --build "$MAROVAN_BUILD" --target marovan_demo >"$build_log" 2>&1; then
   cat "$build_log" >&2
   echo "run: the build failed" >&2
