@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <uxtheme.h>
 
 #include <utility>
 
@@ -80,6 +81,9 @@ inline void UnhookHook(HHOOK h) noexcept {
 inline void DestroyImageList(HIMAGELIST h) noexcept {
     ::ImageList_Destroy(h);
 }
+inline void CloseTheme(HTHEME h) noexcept {
+    ::CloseThemeData(h);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -93,6 +97,7 @@ using UniquePidl = Unique<PIDLIST_ABSOLUTE, FreePidl>;
 using UniqueDc = Unique<HDC, DeleteDc>;
 using UniqueHook = Unique<HHOOK, UnhookHook>;
 using UniqueImageList = Unique<HIMAGELIST, DestroyImageList>;
+using UniqueTheme = Unique<HTHEME, CloseTheme>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDc {
