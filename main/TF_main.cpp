@@ -539,12 +539,12 @@ void TF_main::SetDestinationLine(std::u16string_view text) {
 }
 
 // Only a shown view is suspended: on Windows, WM_SETREDRAW sets WS_VISIBLE
-// again when it resumes redrawing (Wine's edit control leaves the style
-// alone), and a hidden view has nothing to redraw anyway.
+// when it resumes redrawing (Wine's edit control leaves the style alone), and
+// a hidden view has nothing to redraw anyway.
 void TF_main::BeginDocumentText() {
     ::SetWindowTextW(memo1_, L"");
     ::UpdateWindow(memo1_);
-    documentRedrawSuspended_ = ::IsWindowVisible(memo1_) != FALSE;
+    documentRedrawSuspended_ = (::GetWindowLongW(memo1_, GWL_STYLE) & WS_VISIBLE) != 0;
     if (documentRedrawSuspended_)
         ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
 }
