@@ -65,26 +65,9 @@ constexpr wchar_t kResultTabCaption[] = L"抽出結果";
 constexpr wchar_t kTitle[] = L"Marovan";
 constexpr wchar_t kDebugTitle[] = L"Debug Mode";
 
-HWND CreateChild(const wchar_t* className, const wchar_t* text, DWORD style, int id, HWND parent,
-                 DWORD exStyle = 0) {
-    HWND child = ::CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                                   0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-    if (!child)
-        throw Failure(win::U16(win::SystemMessage(::GetLastError())));
-    return child;
-}
-
 void Place(HWND window, int x, int y, int width, int height) {
     ::SetWindowPos(window, nullptr, x, y, std::max(width, 0), std::max(height, 0),
                    SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 void InsertTab(HWND tabs, int index, const wchar_t* caption) {
@@ -105,14 +88,14 @@ TF_main::TF_main() {
         static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAROVAN), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXSMICON),
                                         ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-    POINT origin{0, 0};
-    dpi_ = win::DpiAt(origin);
+    // Sized for the DPI where it will most likely appear; the window's own
+    // DPI is known once it exists.
+    const int startDpi = win::DpiAt(POINT{0, 0});
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    const RECT frame =
-        win::WindowRectForClient(Scaled(kClientWidth96), Scaled(kClientHeight96), style, 0, dpi_);
+    const RECT frame = win::WindowRectForClient(
+        Scale(kClientWidth96, startDpi), Scale(kClientHeight96, startDpi), style, 0, startDpi);
     Create(kClassName, win::kApplicationTitle, style, 0, CW_USEDEFAULT, CW_USEDEFAULT,
            frame.right - frame.left, frame.bottom - frame.top, nullptr);
-    dpi_ = win::DpiOf(hwnd());
     system_.SetOwner(hwnd());
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     CreateFonts();
@@ -129,16 +112,12 @@ TF_main::~TF_main() {
         ::DestroyWindow(hwnd());
 }
 
-int TF_main::Scaled(int value96) const {
-    return Scale(value96, dpi_);
-}
-
 void TF_main::CreateFonts() {
-    windowFont_.reset(win::CreateScaledFont({L"Arial", 12}, dpi_));
-    titleFont_.reset(win::CreateScaledFont({L"Impact", 29, true, true}, dpi_));
-    buttonFont_.reset(win::CreateScaledFont({L"メイリオ", 15}, dpi_));
-    lineFont_.reset(win::CreateScaledFont({L"ＭＳ Ｐゴシック", 11}, dpi_));
-    memoFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
+    windowFont_.reset(win::CreateScaledFont({L"Arial", 12}, dpi()));
+    titleFont_.reset(win::CreateScaledFont({L"Impact", 29, true, true}, dpi()));
+    buttonFont_.reset(win::CreateScaledFont({L"メイリオ", 15}, dpi()));
+    lineFont_.reset(win::CreateScaledFont({L"ＭＳ Ｐゴシック", 11}, dpi()));
+    memoFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi()));
 }
 
 void TF_main::LoadButtonIcons() {
@@ -151,37 +130,35 @@ void TF_main::LoadButtonIcons() {
 }
 
 void TF_main::CreateControls() {
-    HWND window = hwnd();
-    label2_ = CreateChild(WC_STATICW, kTitle, SS_CENTER | SS_NOPREFIX, IDC_TITLE, window);
+    label2_ = CreateControl(WC_STATICW, kTitle, SS_CENTER | SS_NOPREFIX, IDC_TITLE);
     for (std::size_t i = 0; i < kSpeedButtons.size(); ++i) {
         const SpeedButton& b = kSpeedButtons[i];
-        speedButtons_[i] = CreateChild(WC_BUTTONW, b.caption, BS_PUSHBUTTON, b.id, window);
+        speedButtons_[i] = CreateControl(WC_BUTTONW, b.caption, BS_PUSHBUTTON, b.id);
         ::SetWindowSubclass(speedButtons_[i], &TF_main::SpeedButtonProc, 0,
                             reinterpret_cast<DWORD_PTR>(this));
     }
-    progressBar1_ =
-        CreateChild(PROGRESS_CLASSW, L"", PBS_SMOOTH | WS_CLIPSIBLINGS, IDC_PROGRESS, window);
+    progressBar1_ = CreateControl(PROGRESS_CLASSW, L"", PBS_SMOOTH | WS_CLIPSIBLINGS, IDC_PROGRESS);
     ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, 1000);
     ::SendMessageW(progressBar1_, PBM_SETSTEP, 1, 0);
-    label1_ = CreateChild(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, IDC_STATUS, window);
+    label1_ = CreateControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, IDC_STATUS);
 
-    pageControl1_ = CreateChild(WC_TABCONTROLW, L"",
-                                TCS_BOTTOM | TCS_MULTILINE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER,
-                                IDC_PAGES, window);
+    pageControl1_ =
+        CreateControl(WC_TABCONTROLW, L"",
+                      TCS_BOTTOM | TCS_MULTILINE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER, IDC_PAGES);
     // Visual styles have no bottom tabs: themed, Windows would draw them with
     // the parts of top tabs (Wine draws bottom tabs unthemed anyway).
     ::SetWindowTheme(pageControl1_, L"", L"");
     InsertTab(pageControl1_, 0, kResultTabCaption);
 
-    memo1_ = CreateChild(WC_EDITW, L"",
-                         ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
-                             WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                         IDC_DOCUMENT_TEXT, window, WS_EX_CLIENTEDGE);
+    memo1_ = CreateControl(WC_EDITW, L"",
+                           ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL |
+                               WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                           IDC_DOCUMENT_TEXT, WS_EX_CLIENTEDGE);
     ::ShowWindow(memo1_, SW_HIDE);
     ::SendMessageW(memo1_, EM_SETLIMITTEXT, 0, 0);
-    panel2_ = CreateChild(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION,
-                          window);
-    linkTable_ = std::make_unique<LinkTableView>(window, IDC_LINK_TABLE, links_, dpi_);
+    panel2_ =
+        CreateControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION);
+    linkTable_ = std::make_unique<LinkTableView>(hwnd(), IDC_LINK_TABLE, links_, dpi());
 }
 
 void TF_main::ApplyFonts() {
@@ -227,7 +204,7 @@ void TF_main::LayOut() {
 }
 
 void TF_main::SizeStatusToText() {
-    const std::wstring text = WindowText(label1_);
+    const std::wstring text = win::WindowText(label1_);
     win::WindowDc dc(label1_);
     win::SelectedObject font(dc.get(), lineFont_.get());
     SIZE size{};
@@ -307,9 +284,6 @@ LRESULT TF_main::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         LayOut();
         return 0;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
     case WM_THEMECHANGED:
         linkTable_->OnThemeChanged();
         return Default(message, wParam, lParam);
@@ -365,8 +339,8 @@ LRESULT TF_main::OnCtlColorStatic(HDC dc, HWND) {
     return reinterpret_cast<LRESULT>(panelBrush_.get());
 }
 
-void TF_main::OnDpiChanged(int dpi, const RECT& suggested) {
-    dpi_ = dpi;
+// The window already has the rectangle Windows suggested.
+void TF_main::OnDpiChanged(int dpi) {
     // New fonts and pictures first, then the controls take them, then the old
     // ones go as these locals leave.
     const win::UniqueFont oldFonts[] = {std::move(windowFont_), std::move(titleFont_),
@@ -377,8 +351,6 @@ void TF_main::OnDpiChanged(int dpi, const RECT& suggested) {
     LoadButtonIcons();
     ApplyFonts();
     linkTable_->SetDpi(dpi);
-    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     LayOut();
     ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -447,7 +419,7 @@ void TF_main::SpeedButton6Click() {
 }
 
 void TF_main::ToggleDebugMode() {
-    if (WindowText(label2_) == kTitle) {
+    if (win::WindowText(label2_) == kTitle) {
         debugMode_ = true;
         const int selected = TabCtrl_GetCurSel(pageControl1_);
         InsertTab(pageControl1_, 0, kDocumentTabCaption);
@@ -642,7 +614,7 @@ LRESULT TF_main::OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const {
     const int iconTop = face.top + (face.bottom - face.top - iconSize) / 2;
     ::DrawIconEx(draw.hdc, iconLeft, iconTop, buttonIcons_[index].get(), iconSize, iconSize, 0,
                  nullptr, DI_NORMAL);
-    const std::wstring caption = WindowText(button);
+    const std::wstring caption = win::WindowText(button);
     RECT text = face;
     text.left = iconLeft + iconSize + Scaled(kButtonPictureSpacing96);
     const int saved = ::SaveDC(draw.hdc);

@@ -58,7 +58,7 @@ private:
     LRESULT OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const;
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnPaint();
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnDpiChanged(int dpi) override;
     void OnClose();
     void OnPageChanged();
 
@@ -87,9 +87,6 @@ private:
     void SizeStatusToText();
     void ShowPageControls();
     bool IsDocumentPageShown() const;
-    int Scaled(int value96) const;
-
-    int dpi_ = 96;
 
     HWND label2_ = nullptr; // title
     HWND label1_ = nullptr; // status line
