@@ -95,7 +95,7 @@ public:
     }
     void LinkChanged(std::size_t index) override {
         // Marking comes before any copy.
-        if (links_.at(index).copy == CopyResult::NotTried)
+        if (links_.at(index).outcome == Outcome::Pending)
             lastMarkAt_ = Clock::now();
     }
     void KeepResponsive() override {
