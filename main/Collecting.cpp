@@ -47,7 +47,7 @@ Collector::Result Collector::Place(std::u16string_view source, const std::u16str
 
 Collector::Result Collector::CopyTo(std::u16string_view source, const std::u16string& target,
                                     Outcome done) {
-    if (auto reason = system_.CopyFile(source, target, keepResponsive_))
+    if (auto reason = system_.CopyImage(source, target, keepResponsive_))
         return {Outcome::Refused, std::move(*reason)};
     return {done, {}};
 }

@@ -91,9 +91,9 @@ public:
     // Copies a file to `target`, which must not exist yet, keeping its time
     // stamps and without any dialog, with `keepResponsive` called while a long
     // copy goes on. Nothing on success; the system's reason when it failed.
-    virtual std::optional<std::u16string> CopyFile(std::u16string_view source,
-                                                   std::u16string_view target,
-                                                   const std::function<void()>& keepResponsive) = 0;
+    virtual std::optional<std::u16string>
+    CopyImage(std::u16string_view source, std::u16string_view target,
+              const std::function<void()>& keepResponsive) = 0;
     // Moves a file to the Recycle Bin. Where it would be destroyed for good
     // instead, the user is asked first and may decline.
     enum class Recycling { Recycled, Declined, Failed };

@@ -1,6 +1,7 @@
 #include "main/WindowsRunSystem.h"
 
 #include "base/Failure.h"
+#include "platform/Collecting.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
@@ -65,8 +66,34 @@ bool WindowsRunSystem::FileExists(std::u16string_view path) {
     return win::IsRegularFile(View(path));
 }
 
-bool WindowsRunSystem::CopyIntoFolder(std::u16string_view source, std::u16string_view folder) {
-    return win::CopyIntoFolder(owner_, View(source), View(folder));
+std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {
+    return win::FactsOf(View(path));
+}
+
+bool WindowsRunSystem::SameFileName(std::u16string_view a, std::u16string_view b) {
+    return win::SameFileName(View(a), View(b));
+}
+
+std::optional<std::u16string>
+WindowsRunSystem::CopyImage(std::u16string_view source, std::u16string_view target,
+                            const std::function<void()>& keepResponsive) {
+    const DWORD error = win::CopyNewFile(View(source), View(target), keepResponsive);
+    if (error == ERROR_SUCCESS)
+        return std::nullopt;
+    return U16(win::SystemMessage(error));
+}
+
+RunSystem::RecycleResult WindowsRunSystem::Recycle(std::u16string_view path) {
+    const win::RecycleResult recycled = win::MoveToRecycleBin(owner_, View(path));
+    switch (recycled.result) {
+    case win::Recycled::Yes:
+        return {Recycling::Recycled, {}};
+    case win::Recycled::Declined:
+        return {Recycling::Declined, {}};
+    case win::Recycled::Failed:
+        break;
+    }
+    return {Recycling::Failed, U16(win::SystemMessage(recycled.error))};
 }
 
 void WindowsRunSystem::OpenFolder(std::u16string_view folder) {

@@ -28,7 +28,11 @@ public:
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;
     bool FileExists(std::u16string_view path) override;
-    bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;
+    std::optional<FileFacts> FactsOf(std::u16string_view path) override;
+    bool SameFileName(std::u16string_view a, std::u16string_view b) override;
+    std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
+                                            const std::function<void()>& keepResponsive) override;
+    RecycleResult Recycle(std::u16string_view path) override;
     void OpenFolder(std::u16string_view folder) override;
 
 private:

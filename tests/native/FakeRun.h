@@ -155,7 +155,7 @@ public:
                std::equal(a.begin(), a.end(), b.begin(),
                           [&](auto x, auto y) { return upper(x) == upper(y); });
     }
-    std::optional<std::u16string> CopyFile(std::u16string_view source, std::u16string_view target,
+    std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
                                            const std::function<void()>& keepResponsive) override {
         view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(target)});
         keepResponsive();
