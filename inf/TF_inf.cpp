@@ -19,8 +19,6 @@
 
 namespace marovan {
 
-using win::Scale;
-
 namespace {
 
 constexpr wchar_t kCaption[] = L"Infomation";
@@ -45,28 +43,6 @@ constexpr win::FontSpec kLinkFont = {L"ＭＳ Ｐゴシック", 12, false, false
 
 constexpr COLORREF kLinkHoverColour = RGB(0x00, 0x00, 0xFF);
 
-HWND CreateChild(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
-    HWND child = ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                   dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-    if (!child)
-        throw Failure(win::U16(win::SystemMessage(::GetLastError())));
-    return child;
-}
-
-// Statics without SS_NOTIFY are transparent to the mouse, so the dialog
-// itself sees the pointer over the pictures and the link lines.
-HWND CreateLabel(HWND dialog, const wchar_t* text, int id) {
-    return CreateChild(dialog, WC_STATICW, text, SS_LEFTNOWORDWRAP | SS_NOPREFIX, id);
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // Places a label at (x, y) sized to its text in its current font.
 void AutoSize(HWND label, int x, int y) {
     win::WindowDc dc(label);
@@ -74,7 +50,7 @@ void AutoSize(HWND label, int x, int y) {
     if (dc.get()) {
         const auto font = reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
         win::SelectedObject selected(dc.get(), font);
-        const std::wstring text = WindowText(label);
+        const std::wstring text = win::WindowText(label);
         ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent,
                     DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -151,7 +127,6 @@ void TF_inf::ShowModal(HWND owner) {
 }
 
 void TF_inf::OnInit() {
-    dpi_ = win::DpiOf(hwnd());
     SizeClientAndCentre(kClientWidth96, kClientHeight96);
     CreateControls();
 
@@ -164,32 +139,36 @@ void TF_inf::OnInit() {
 }
 
 void TF_inf::CreateControls() {
-    HWND dialog = hwnd();
     // The frame first and at the bottom, so that what it surrounds is drawn
     // over it.
-    bevel1_ = CreateChild(dialog, WC_STATICW, L"", SS_ETCHEDFRAME, -1);
-    image1_ = CreateChild(dialog, WC_STATICW, L"", SS_OWNERDRAW, IDC_INF_PICTURE);
-    label1_ = CreateLabel(dialog, kName, IDC_INF_NAME);
-    label2_ = CreateLabel(dialog, win::Wide(kVersionLineAsLaidOut).c_str(), IDC_INF_VERSION);
-    label3_ = CreateLabel(dialog, kRightsLine, IDC_INF_RIGHTS);
-    image2_ = CreateChild(dialog, WC_STATICW, L"", SS_OWNERDRAW, IDC_INF_BANNER);
-    label4_ = CreateLabel(dialog, (std::wstring(L"Email : ") + kContactMail).c_str(), IDC_INF_MAIL);
-    label5_ = CreateLabel(dialog, (std::wstring(L"URL : ") + kWebPage).c_str(), IDC_INF_URL);
-    button1_ = CreateChild(dialog, WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, IDC_INF_OK);
+    bevel1_ = CreateControl(WC_STATICW, L"", SS_ETCHEDFRAME, -1);
+    image1_ = CreateControl(WC_STATICW, L"", SS_OWNERDRAW, IDC_INF_PICTURE);
+    label1_ = CreateLabel(kName, IDC_INF_NAME);
+    label2_ = CreateLabel(win::Wide(kVersionLineAsLaidOut).c_str(), IDC_INF_VERSION);
+    label3_ = CreateLabel(kRightsLine, IDC_INF_RIGHTS);
+    image2_ = CreateControl(WC_STATICW, L"", SS_OWNERDRAW, IDC_INF_BANNER);
+    label4_ = CreateLabel((std::wstring(L"Email : ") + kContactMail).c_str(), IDC_INF_MAIL);
+    label5_ = CreateLabel((std::wstring(L"URL : ") + kWebPage).c_str(), IDC_INF_URL);
+    button1_ = CreateControl(WC_BUTTONW, L"OK", BS_PUSHBUTTON | WS_TABSTOP, IDC_INF_OK);
     ::SetWindowPos(bevel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Statics without SS_NOTIFY are transparent to the mouse, so the dialog
+// itself sees the pointer over the pictures and the link lines.
+HWND TF_inf::CreateLabel(const wchar_t* text, int id) {
+    return CreateControl(WC_STATICW, text, SS_LEFTNOWORDWRAP | SS_NOPREFIX, id);
+}
+
 void TF_inf::LoadPictures() {
-    picture_ =
-        FittedBitmap(IDP_PROGRAM_PICTURE, Scale(kImage1.right, dpi_), Scale(kImage1.bottom, dpi_));
-    banner_ = FittedBitmap(IDP_BANNER, Scale(kImage2.right, dpi_), Scale(kImage2.bottom, dpi_));
+    picture_ = FittedBitmap(IDP_PROGRAM_PICTURE, Scaled(kImage1.right), Scaled(kImage1.bottom));
+    banner_ = FittedBitmap(IDP_BANNER, Scaled(kImage2.right), Scaled(kImage2.bottom));
 }
 
 void TF_inf::LayOut() {
     // New fonts first; the old ones go only after no control uses them.
-    win::UniqueFont font(win::CreateScaledFont(kDialogFont, dpi_));
-    win::UniqueFont nameFont(win::CreateScaledFont(kNameFont, dpi_));
-    win::UniqueFont linkFont(win::CreateScaledFont(kLinkFont, dpi_));
+    win::UniqueFont font(win::CreateScaledFont(kDialogFont, dpi()));
+    win::UniqueFont nameFont(win::CreateScaledFont(kNameFont, dpi()));
+    win::UniqueFont linkFont(win::CreateScaledFont(kLinkFont, dpi()));
     for (HWND control : {label2_, label3_, button1_})
         SetWindowFont(control, font.get(), FALSE);
     SetWindowFont(label1_, nameFont.get(), FALSE);
@@ -200,11 +179,11 @@ void TF_inf::LayOut() {
     linkFont_ = std::move(linkFont);
 
     const auto place = [this](HWND control, const RECT& r) {
-        ::SetWindowPos(control, nullptr, Scale(r.left, dpi_), Scale(r.top, dpi_),
-                       Scale(r.right, dpi_), Scale(r.bottom, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(control, nullptr, Scaled(r.left), Scaled(r.top), Scaled(r.right),
+                       Scaled(r.bottom), SWP_NOZORDER | SWP_NOACTIVATE);
     };
     const auto label = [this](HWND control, POINT p) {
-        AutoSize(control, Scale(p.x, dpi_), Scale(p.y, dpi_));
+        AutoSize(control, Scaled(p.x), Scaled(p.y));
     };
     place(image1_, kImage1);
     label(label1_, kLabel1);
@@ -262,9 +241,6 @@ bool TF_inf::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
         return true;
     case WM_CTLCOLORSTATIC:
         result = OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        return true;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return true;
     default:
         return false;
@@ -390,10 +366,7 @@ LRESULT TF_inf::OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void TF_inf::OnDpiChanged(int dpi, const RECT& suggested) {
-    dpi_ = dpi;
-    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+void TF_inf::OnDpiChanged(int) {
     LoadPictures();
     LayOut();
 }

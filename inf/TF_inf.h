@@ -26,6 +26,7 @@ private:
     enum class Link { None, Mail, Url };
 
     void CreateControls();
+    HWND CreateLabel(const wchar_t* text, int id);
     void LoadPictures();
     void LayOut();
     void SetHover(Link link);
@@ -44,10 +45,9 @@ private:
     void OnLeftButtonUp(POINT client);
     bool OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnControlColour(HDC dc, HWND control);
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnDpiChanged(int dpi) override;
 
     std::function<void()> debugSwitch_;
-    int dpi_ = 96;
 
     HWND image1_ = nullptr;
     HWND label1_ = nullptr;

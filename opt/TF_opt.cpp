@@ -3,10 +3,11 @@
 #include "base/Failure.h"
 #include "platform/Dpi.h"
 #include "platform/MessageBoxes.h"
-#include "platform/WinText.h"
 #include "resources/resource.h"
 #include "settings/SendTo.h"
 #include "settings/Settings.h"
+
+#include <commctrl.h>
 
 #include <utility>
 
@@ -48,14 +49,8 @@ void TF_opt::ShowModal(HWND owner) {
 }
 
 void TF_opt::OnInit() {
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    for (const Control& control : kControls) {
-        if (!::CreateWindowExW(0, L"BUTTON", control.caption,
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | control.style, 0, 0, 0, 0,
-                               hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                               instance, nullptr))
-            throw Failure(win::U16(win::SystemMessage(::GetLastError())));
-    }
+    for (const Control& control : kControls)
+        CreateControl(WC_BUTTONW, control.caption, WS_TABSTOP | control.style, control.id);
     const settings::AllOptions options = settings::ReadAll();
     ::CheckDlgButton(hwnd(), IDC_OPT_AI_COPY, options.aiCopy ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(hwnd(), IDC_OPT_FOLDER_OPEN, options.folderOpen ? BST_CHECKED : BST_UNCHECKED);
@@ -63,11 +58,11 @@ void TF_opt::OnInit() {
     ::CheckDlgButton(hwnd(), IDC_OPT_SENDTO, options.sendTo ? BST_CHECKED : BST_UNCHECKED);
 
     SizeClientAndCentre(kClientWidth96, kClientHeight96);
-    LayOut(win::DpiOf(hwnd()));
+    LayOut();
     ::SetFocus(::GetDlgItem(hwnd(), IDC_OPT_AI_COPY));
 }
 
-bool TF_opt::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool TF_opt::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
         return OnCommand(LOWORD(wParam));
@@ -75,10 +70,6 @@ bool TF_opt::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
         // The close box cancels; without this the dialog manager would turn
         // it into IDCANCEL, which Esc also sends and which does nothing.
         Button2Click();
-        return true;
-    }
-    if (message == WM_DPICHANGED) {
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return true;
     }
     return false;
@@ -116,20 +107,18 @@ void TF_opt::Button2Click() {
     End(IDC_OPT_CANCEL);
 }
 
-void TF_opt::OnDpiChanged(int dpi, const RECT& suggested) {
-    ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOut(dpi);
+void TF_opt::OnDpiChanged(int) {
+    LayOut();
 }
 
-void TF_opt::LayOut(int dpi) {
+void TF_opt::LayOut() {
     // The old font is deleted only after every control has the new one.
-    win::UniqueFont font(win::CreateScaledFont(kFont, dpi));
+    win::UniqueFont font(win::CreateScaledFont(kFont, dpi()));
     for (const Control& control : kControls) {
         const HWND child = ::GetDlgItem(hwnd(), control.id);
-        ::SetWindowPos(child, nullptr, win::Scale(control.left96, dpi),
-                       win::Scale(control.top96, dpi), win::Scale(control.width96, dpi),
-                       win::Scale(control.height96, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(child, nullptr, Scaled(control.left96), Scaled(control.top96),
+                       Scaled(control.width96), Scaled(control.height96),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     font_ = std::move(font);

@@ -20,9 +20,9 @@ private:
     void Button1Click();
     void Button2Click();
     bool OnCommand(int id);
-    void OnDpiChanged(int dpi, const RECT& suggested);
-    // Places the controls for `dpi` and gives them a font made for it.
-    void LayOut(int dpi);
+    void OnDpiChanged(int dpi) override;
+    // Places the controls for the dialog's DPI and gives them a font made for it.
+    void LayOut();
     bool IsChecked(int id) const noexcept;
 
     win::UniqueFont font_;

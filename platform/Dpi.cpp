@@ -1,5 +1,7 @@
 #include "platform/Dpi.h"
 
+#include "platform/Handles.h"
+
 #include <shellscalingapi.h>
 
 #include <cwchar>
@@ -23,10 +25,8 @@ using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
 
 int SystemDpi() noexcept {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : kDefaultDpi;
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
@@ -57,6 +57,17 @@ void EnableDpiAwareness() noexcept {
     ::SetProcessDPIAware();
 }
 
+void LeaveDpiChangesToDialog(HWND dialog) noexcept {
+    // Windows 10 1703 and later. Wine has neither the function nor per-monitor
+    // v2, so there the manager never steps in and the look-up simply fails.
+    using SetDialogBehaviourFn =
+        BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+    static const auto setBehaviour =
+        Lookup<SetDialogBehaviourFn>(L"user32.dll", "SetDialogDpiChangeBehavior");
+    if (setBehaviour)
+        setBehaviour(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
 int DpiOf(HWND window) noexcept {
     static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow && window) {
@@ -67,7 +78,7 @@ int DpiOf(HWND window) noexcept {
 }
 
 int DpiAt(POINT point) noexcept {
-    return MonitorDpi(::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY));
+    return MonitorDpi(::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST));
 }
 
 RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
@@ -92,9 +103,10 @@ bool FontInstalled(const wchar_t* face) noexcept {
     wanted.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
     bool found = false;
-    HDC screen = ::GetDC(nullptr);
-    ::EnumFontFamiliesExW(screen, &wanted, &NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-    ::ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    if (screen.get())
+        ::EnumFontFamiliesExW(screen.get(), &wanted, &NoteFontFound,
+                              reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 

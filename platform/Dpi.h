@@ -19,6 +19,10 @@ void EnableDpiAwareness() noexcept;
 int DpiOf(HWND window) noexcept;
 // The DPI of the monitor nearest to a point, for windows not created yet.
 int DpiAt(POINT point) noexcept;
+// Keeps the dialog manager out of a dialog's DPI changes, so that the
+// dialog's own handler alone lays it out: under per-monitor v2 the manager
+// would otherwise resize it and its controls by its own rule.
+void LeaveDpiChangesToDialog(HWND dialog) noexcept;
 // AdjustWindowRectEx for the given DPI.
 RECT WindowRectForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
                          int dpi) noexcept;

@@ -1,11 +1,50 @@
 #include "platform/FilePrompt.h"
 
-#include <commdlg.h>
+#include "base/Failure.h"
+#include "platform/WinText.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 namespace marovan::win {
+
+namespace {
+
+// The open prompt leaves the process's current folder where it was showing:
+// OFN_NOCHANGEDIR is documented as ineffective for GetOpenFileNameW, so it is
+// not asked for (Wine honours it; Windows does not). A current folder keeps
+// its folder in use (it cannot be deleted, a stick holding it cannot be
+// ejected), so the one from before the prompt is put back, whatever happened.
+class CurrentFolderKept {
+public:
+    CurrentFolderKept() {
+        const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+        if (length == 0)
+            return;
+        folder_.resize(length);
+        const DWORD written =
+            ::GetCurrentDirectoryW(static_cast<DWORD>(folder_.size()), folder_.data());
+        folder_.resize(written < folder_.size() ? written : 0);
+    }
+    ~CurrentFolderKept() {
+        if (!folder_.empty())
+            ::SetCurrentDirectoryW(folder_.c_str());
+    }
+    CurrentFolderKept(const CurrentFolderKept&) = delete;
+    CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
+
+private:
+    std::wstring folder_;
+};
+
+std::u16string PromptFailure(DWORD code) {
+    wchar_t hex[16] = {};
+    std::swprintf(hex, std::size(hex), L"0x%04lX", static_cast<unsigned long>(code));
+    return u"ファイルを選ぶ画面を開けません (共通ダイアログのエラー " + U16(hex) + u")";
+}
+
+} // namespace
 
 std::optional<std::wstring> FilePrompt::Show(HWND owner) {
     // The filter's "|" separators become the NULs the system expects.
@@ -24,9 +63,18 @@ std::optional<std::wstring> FilePrompt::Show(HWND owner) {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = title_.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&ofn))
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    BOOL chosen = FALSE;
+    {
+        const CurrentFolderKept currentFolder;
+        chosen = system_.open(&ofn);
+    }
+    if (!chosen) {
+        // Zero after a cancel or the close box; anything else is an error.
+        if (const DWORD error = system_.extendedError())
+            throw Failure(PromptFailure(error));
         return std::nullopt;
+    }
     lastPath_ = file.data();
     return lastPath_;
 }

@@ -32,11 +32,8 @@ bool IsLockedError(DWORD error) noexcept {
 // A locked file: its directory entry tells whether it is a folder.
 bool LockedEntryIsFile(const std::wstring& path) noexcept {
     WIN32_FIND_DATAW data{};
-    const HANDLE find = ::FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(find);
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const UniqueFind find(::FindFirstFileW(path.c_str(), &data));
+    return find && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace

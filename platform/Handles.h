@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <uxtheme.h>
 
 #include <utility>
 
@@ -80,6 +81,18 @@ inline void UnhookHook(HHOOK h) noexcept {
 inline void DestroyImageList(HIMAGELIST h) noexcept {
     ::ImageList_Destroy(h);
 }
+inline void CloseFind(HANDLE h) noexcept {
+    ::FindClose(h);
+}
+inline void FreeLocal(HLOCAL h) noexcept {
+    ::LocalFree(h);
+}
+inline void CloseTheme(HTHEME h) noexcept {
+    ::CloseThemeData(h);
+}
+inline void FreeCoTaskString(wchar_t* p) noexcept {
+    ::CoTaskMemFree(p);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -93,6 +106,14 @@ using UniquePidl = Unique<PIDLIST_ABSOLUTE, FreePidl>;
 using UniqueDc = Unique<HDC, DeleteDc>;
 using UniqueHook = Unique<HHOOK, UnhookHook>;
 using UniqueImageList = Unique<HIMAGELIST, DestroyImageList>;
+// FindFirstFile's search handle (INVALID_HANDLE_VALUE when none), closed by FindClose.
+using UniqueFind = Unique<HANDLE, CloseFind, FileHandleTraits>;
+// A buffer the system allocated with LocalAlloc, as FormatMessage does.
+using UniqueLocal = Unique<HLOCAL, FreeLocal>;
+// OpenThemeData's handle.
+using UniqueTheme = Unique<HTHEME, CloseTheme>;
+// A string the shell allocated with CoTaskMemAlloc, as SHGetKnownFolderPath does.
+using UniqueCoTaskString = Unique<wchar_t*, FreeCoTaskString>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDc {
@@ -131,13 +152,17 @@ private:
     PAINTSTRUCT ps_{};
 };
 
-// Selects an object into a DC and puts the previous one back.
+// Selects an object into a DC and puts the previous one back. A selection
+// that failed (SelectObject gives null) has nothing to put back.
 class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ object) noexcept
         : dc_(dc)
-        , previous_(::SelectObject(dc, object)) {}
-    ~SelectedObject() { ::SelectObject(dc_, previous_); }
+        , previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject() {
+        if (previous_ && previous_ != HGDI_ERROR)
+            ::SelectObject(dc_, previous_);
+    }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
 

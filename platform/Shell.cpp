@@ -26,10 +26,12 @@ int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data
     if (!state->initialFolder.empty())
         ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                        reinterpret_cast<LPARAM>(state->initialFolder.c_str()));
+    // Centred on the whole of the monitor nearest to the owner (or to where the
+    // system put the prompt when it has none).
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    HMONITOR nearest =
-        ::MonitorFromWindow(state->owner ? state->owner : dialog, MONITOR_DEFAULTTOPRIMARY);
+    const HMONITOR nearest =
+        ::MonitorFromWindow(state->owner ? state->owner : dialog, MONITOR_DEFAULTTONEAREST);
     if (::GetMonitorInfoW(nearest, &monitor)) {
         RECT own{};
         ::GetWindowRect(dialog, &own);
@@ -43,15 +45,15 @@ int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data
 
 } // namespace
 
-std::wstring DesktopPath(HWND owner) {
-    PIDLIST_ABSOLUTE raw = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &raw)))
+std::wstring DesktopPath(HWND) {
+    // The known-folder call, not the CSIDL one the documentation no longer
+    // supports; the string is ours to free whether it succeeds or not.
+    PWSTR raw = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Desktop, KF_FLAG_DEFAULT, nullptr, &raw);
+    const UniqueCoTaskString path(raw);
+    if (FAILED(result) || !path)
         return {};
-    const UniquePidl pidl(raw);
-    wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(pidl.get(), path))
-        return {};
-    return path;
+    return path.get();
 }
 
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt,

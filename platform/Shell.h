@@ -9,7 +9,8 @@
 
 namespace marovan::win {
 
-// The file-system path of the user's desktop (empty when it has none).
+// The file-system path of the user's desktop (empty when it has none). The
+// owner is not needed any more; the parameter stays for the callers.
 std::wstring DesktopPath(HWND owner);
 
 // The folder prompt: file-system folders only, with an edit box and a button

@@ -27,6 +27,32 @@ void ReportCurrentException(HWND owner) noexcept {
     }
 }
 
+namespace {
+
+HWND CreateChildOf(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                   DWORD exStyle) {
+    const HWND child = ::CreateWindowExW(
+        exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    if (!child)
+        throw Failure(U16(SystemMessage(::GetLastError())));
+    return child;
+}
+
+void MoveTo(HWND window, const RECT& rect) noexcept {
+    ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 Window::~Window() {
     if (hwnd_) {
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -66,15 +92,34 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }
 
+LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DPICHANGED) {
+        MoveTo(hwnd_, *reinterpret_cast<const RECT*>(lParam));
+        OnDpiChanged(dpi_);
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Window::OnDpiChanged(int) {}
+
+HWND Window::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                           DWORD exStyle) const {
+    return CreateChildOf(hwnd_, className, text, style, id, exStyle);
+}
+
 LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = window;
+        self->dpi_ = DpiOf(window);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (!self)
         return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_DPICHANGED)
+        self->dpi_ = HIWORD(wParam);
     LRESULT result = 0;
     if (!Guarded(window, [&] { result = self->OnMessage(message, wParam, lParam); }))
         result = 0;
@@ -98,10 +143,13 @@ INT_PTR Dialog::RunModal(HWND owner, const wchar_t* caption, DWORD style, DWORD 
     for (const wchar_t* c = caption; *c; ++c)
         *tail++ = static_cast<WORD>(*c);
     *tail = 0;
+    initFailed_ = false;
     const INT_PTR result =
         ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), tpl, owner, &Dialog::Procedure,
                                   reinterpret_cast<LPARAM>(this));
-    if (result == -1)
+    // A dialog whose OnInit failed has been reported, and ended with -1; the
+    // last error means nothing then. Any other -1 is the system's refusal.
+    if (result == -1 && !initFailed_)
         throw Failure(U16(SystemMessage(::GetLastError())));
     return result;
 }
@@ -110,13 +158,34 @@ bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
-void Dialog::SizeClientAndCentre(int width96, int height96) {
-    const int dpi = DpiOf(hwnd_);
+void Dialog::OnDpiChanged(int) {}
+
+void Dialog::TakeDpiChange(const RECT& suggested) {
+    MoveTo(hwnd_, suggested);
+    OnDpiChanged(dpi_);
+}
+
+HWND Dialog::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                           DWORD exStyle) const {
+    return CreateChildOf(hwnd_, className, text, style, id, exStyle);
+}
+
+bool Dialog::SizeForDpi(int dpi, SIZE& size) const noexcept {
+    if (client96_.cx <= 0 || client96_.cy <= 0)
+        return false;
     const RECT frame =
-        WindowRectForClient(Scale(width96, dpi), Scale(height96, dpi),
+        WindowRectForClient(Scale(client96_.cx, dpi), Scale(client96_.cy, dpi),
                             static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
                             static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    size = {frame.right - frame.left, frame.bottom - frame.top};
+    return true;
+}
+
+void Dialog::SizeClientAndCentre(int width96, int height96) {
+    client96_ = {width96, height96};
+    SIZE size{};
+    SizeForDpi(dpi_, size);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT owner{};
     if (HWND ownerWindow = ::GetWindow(hwnd_, GW_OWNER);
@@ -129,17 +198,35 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = window;
+        self->dpi_ = DpiOf(window);
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-        // A dialog whose controls cannot be made closes again.
-        if (!Guarded(window, [&] { self->OnInit(); }))
+        LeaveDpiChangesToDialog(window);
+        // A dialog whose controls cannot be made closes again; the report
+        // has been made.
+        if (!Guarded(window, [&] { self->OnInit(); })) {
+            self->initFailed_ = true;
             ::EndDialog(window, -1);
+        }
         return FALSE; // OnInit sets the focus itself
     }
     if (!self)
         return FALSE;
+    if (message == WM_DPICHANGED)
+        self->dpi_ = HIWORD(wParam);
     LRESULT result = 0;
     bool handled = false;
-    Guarded(window, [&] { handled = self->OnMessage(message, wParam, lParam, result); });
+    Guarded(window, [&] {
+        handled = self->OnMessage(message, wParam, lParam, result);
+        if (!handled && message == WM_DPICHANGED) {
+            self->TakeDpiChange(*reinterpret_cast<const RECT*>(lParam));
+            handled = true;
+        }
+        if (!handled && message == WM_GETDPISCALEDSIZE &&
+            self->SizeForDpi(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam))) {
+            result = TRUE;
+            handled = true;
+        }
+    });
     if (message == WM_NCDESTROY)
         self->hwnd_ = nullptr;
     if (!handled)

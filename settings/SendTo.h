@@ -2,6 +2,10 @@
 // The program's shortcut "Marovan.lnk" in the user's Send To folder, which
 // puts the program into the shell's "送る" menu.
 
+#include <windows.h>
+
+#include <shlobj.h>
+
 #include <string>
 #include <string_view>
 
@@ -12,9 +16,19 @@ namespace marovan::sendto {
 // that is not saved or not deleted goes unreported. Needs COM on this thread.
 void Apply(bool registered);
 
-// The Send To folder from the per-user shell folders, read only; empty when
-// the key or the value is missing.
+// The user's Send To folder as the shell knows it (FOLDERID_SendTo), or, when
+// the shell cannot tell, the per-user "Shell Folders" value, which Windows
+// keeps only for compatibility and which can be stale; empty when neither has
+// one.
 std::wstring SendToFolder();
+
+// SendToFolder with the shell's look-up given (SHGetKnownFolderPath's form).
+using KnownFolderLookup = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+std::wstring SendToFolderWith(KnownFolderLookup lookup);
+
+// The "Shell Folders" value alone, read only; empty when the key or the value
+// is missing.
+std::wstring ShellFoldersSendTo();
 
 // Apply for a given Send To folder and executable. Without a folder nothing is
 // done: the shortcut would otherwise land at the root of the current drive.

@@ -16,12 +16,27 @@ constexpr wchar_t kShortcutName[] = L"\\Marovan.lnk";
 } // namespace
 
 std::wstring SendToFolder() {
+    return SendToFolderWith(&::SHGetKnownFolderPath);
+}
+
+std::wstring SendToFolderWith(KnownFolderLookup lookup) {
+    PWSTR raw = nullptr;
+    const HRESULT result = lookup(FOLDERID_SendTo, KF_FLAG_DEFAULT, nullptr, &raw);
+    // The string is the caller's to free whether the look-up succeeded or not.
+    const win::UniqueCoTaskString path(raw);
+    if (SUCCEEDED(result) && path && *path.get())
+        return path.get();
+    return ShellFoldersSendTo();
+}
+
+std::wstring ShellFoldersSendTo() {
     HKEY opened = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &opened) !=
         ERROR_SUCCESS)
         return {};
     const win::UniqueKey key(opened);
-    constexpr DWORD kTypes = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    // A REG_EXPAND_SZ value comes back expanded, as REG_SZ: a path to use.
+    constexpr DWORD kTypes = RRF_RT_REG_SZ;
     DWORD bytes = 0;
     if (::RegGetValueW(key.get(), nullptr, kSendToValue, kTypes, nullptr, nullptr, &bytes) !=
         ERROR_SUCCESS)

@@ -97,6 +97,8 @@ TEST_F(BadInputDestination, NamesTakenByFoldersOrLockedFilesRefuseTheirCopies) {
     PrintSystemBoxes("names-taken", outcome);
     // How refused copies count is BadInputLink.ARefusedCopyCountsAsAFailure.
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
+    // a.png and b.png are refused.
+    ExpectSummary(outcome.last, {L"○", L"○", L"○", L"×"}, 2);
     EXPECT_EQ(ReadLinkRows(app).marks, (std::vector<std::wstring>{L"○", L"○", L"○", L"×"}));
     EXPECT_EQ(HashesOf(destination), expected);
     untouched.ExpectUnchanged();
@@ -141,6 +143,8 @@ TEST_F(BadInputDestination, ADestinationRemovedAfterItWasChosenBecomesNoFile) {
     const RunOutcome outcome = AnswerUntilLastBox(app);
     PrintSystemBoxes("removed", outcome);
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
+    // The counts agree with what the destination holds: both copies, or none.
+    ExpectSummary(outcome.last, {L"○", L"○"}, fs::is_directory(destination) ? 0 : 2);
     EXPECT_FALSE(fs::is_regular_file(destination))
         << "the copies became a file named like the folder, holding "
         << (fs::is_regular_file(destination) && HashFile(destination) == HashFile(b)
@@ -198,17 +202,19 @@ TEST_F(BadInputDestination, ADriveRootThatTakesNoFileGetsNothingAndNothingLandsE
     const wchar_t letter = FreeDriveLetter();
     ASSERT_NE(letter, 0) << "no free drive letter";
     const MappedDrive drive(letter, backing);
-    if (!drive.mapped())
-        GTEST_SKIP() << "DefineDosDeviceW failed with error " << ::GetLastError();
+    ASSERT_TRUE(drive.mapped()) << "DefineDosDeviceW failed with error " << ::GetLastError();
     {
+        // What the scenario is about: a root the prompt offers but that takes
+        // no file. A system on which it takes files cannot run it.
         const fs::path probe = drive.Root() / L"probe";
         const HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             ::CloseHandle(file);
             ::DeleteFileW(probe.c_str());
-            GTEST_SKIP() << Utf8(drive.Root().wstring()) << " takes files on this system";
         }
+        ASSERT_EQ(file, INVALID_HANDLE_VALUE)
+            << Utf8(drive.Root().wstring()) << " takes files on this system";
     }
     const fs::path a = Image(images / L"a.png", 8);
     const fs::path document = documents / L"doc.ai";
@@ -225,6 +231,8 @@ TEST_F(BadInputDestination, ADriveRootThatTakesNoFileGetsNothingAndNothingLandsE
     PrintSystemBoxes("refusing-root", outcome);
     // How refused copies count is BadInputLink.ARefusedCopyCountsAsAFailure.
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
+    // a.png is refused; the document's own copy is no link and not counted.
+    ExpectSummary(outcome.last, {L"○", L"×"}, 1);
     EXPECT_EQ(ReadLinkRows(app).marks, (std::vector<std::wstring>{L"○", L"×"}));
     EXPECT_EQ(app.Destination(), L"\u3000\u3000" + drive.Root().wstring())
         << "a drive root keeps its separator";

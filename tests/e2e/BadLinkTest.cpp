@@ -83,6 +83,7 @@ protected:
             ExpectSummary(outcome.last, row.marks);
         } else {
             EXPECT_TRUE(IsProgramsLastBox(outcome.last));
+            ExpectSummary(outcome.last, row.marks, static_cast<std::size_t>(row.refused));
         }
         const LinkRows rows = ReadLinkRows(app);
         EXPECT_EQ(rows.paths, row.links);

@@ -214,6 +214,7 @@ Program::~Program() {
     }
     if (!problem.empty() && !::testing::Test::HasFailure())
         ADD_FAILURE() << Utf8(problem);
+    CheckExitCode();
     ::CloseHandle(info_.hThread);
     ::CloseHandle(info_.hProcess);
 }
@@ -223,6 +224,7 @@ bool Program::Running() const {
 }
 
 DWORD Program::Close(milliseconds patience) {
+    closeAsked_ = true;
     for (HWND window : Windows()) {
         const std::wstring name = ClassOf(window);
         if (!::GetWindow(window, GW_OWNER) && name != L"IME" && name != L"MSCTFIME UI")
@@ -238,9 +240,28 @@ DWORD Program::Close(milliseconds patience) {
 
 void Program::Kill() {
     if (Running()) {
+        killed_ = true;
         ::TerminateProcess(info_.hProcess, 99);
         ::WaitForSingleObject(info_.hProcess, 5000);
     }
+}
+
+// A crash while closing (a double free in a destructor, say) leaves every
+// window gone as a clean close does: only the exit code tells them apart.
+void Program::CheckExitCode() const {
+    if (!expectedExitCode_ || killed_ || Running())
+        return;
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(info_.hProcess, &code)) {
+        ADD_FAILURE() << "cannot read the program's exit code (error " << ::GetLastError() << ")";
+        return;
+    }
+    if (!closeAsked_)
+        ADD_FAILURE() << "the program ended before the scenario closed it, with exit code 0x"
+                      << std::hex << code;
+    else if (code != *expectedExitCode_)
+        ADD_FAILURE() << "the program ended with exit code 0x" << std::hex << code
+                      << " when it was closed, instead of " << std::dec << *expectedExitCode_;
 }
 
 void Program::Fail(const std::wstring& message) const {
@@ -448,6 +469,18 @@ Program::AnswerMessageBoxesUntil(const std::function<bool(const MessageBoxConten
 
 // --- The folder prompt -------------------------------------------------------
 
+HWND Program::FindFolderPrompt() const {
+    // A closed prompt may linger hidden for a moment beside the next one.
+    HWND hidden = nullptr;
+    for (HWND window : Windows())
+        if (IsFolderPrompt(window)) {
+            if (::IsWindowVisible(window))
+                return window;
+            hidden = window;
+        }
+    return hidden;
+}
+
 HWND Program::WaitForFolderPrompt(milliseconds patience) const {
     HWND prompt = nullptr;
     WaitUntil(
@@ -598,6 +631,12 @@ void Program::CancelFilePrompt(std::wstring_view title) const {
 }
 
 // --- Marovan -----------------------------------------------------------------
+
+Marovan::Marovan(const fs::path& exe, const std::vector<std::wstring>& arguments,
+                 const Prepare& prepare)
+    : Program(exe, arguments, prepare) {
+    ExpectExitCodeAtClose(0);
+}
 
 Marovan Marovan::Start(const std::vector<std::wstring>& arguments, const Prepare& prepare) {
     return Marovan(PathFromEnvironment(L"MAROVAN_EXE"), arguments, prepare);
@@ -785,6 +824,21 @@ void Marovan::CancelDocumentPrompt() const {
 
 std::wstring Marovan::DocumentPromptFileName() const {
     return FilePromptFileName(kDocumentPromptTitle);
+}
+
+void Marovan::AwaitPostedMessages() const {
+    // Posted messages of a thread are handled in the order they came, by
+    // whichever message loop runs (a prompt's or a box's as well); the flag
+    // is set and cleared again, so every call sees a change.
+    const HWND view = Control(IDC_DOCUMENT_TEXT);
+    const bool before = Send(view, EM_GETMODIFY) != 0;
+    for (const bool marker : {!before, before}) {
+        if (!::PostMessageW(view, EM_SETMODIFY, marker, 0))
+            Fail(L"cannot post a marker to the program (error " +
+                 std::to_wstring(::GetLastError()) + L")");
+        WaitUntil(L"the program to handle the messages posted before a marker",
+                  [&] { return (Send(view, EM_GETMODIFY) != 0) == marker; });
+    }
 }
 
 void Marovan::ExpectFailureReport(std::wstring_view text) const {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,7 +55,9 @@ public:
             const Prepare& prepare = {});
     // Closes the program (WM_CLOSE, bounded wait), kills it when it does not
     // end, and removes its folder. A prompt or box left open, or a program
-    // that had to be killed, fails a scenario that has not failed yet.
+    // that had to be killed, fails a scenario that has not failed yet; an
+    // exit code other than the one expected at close (if one is) fails it
+    // in any case, as does a program that ended before it was closed.
     virtual ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -66,6 +69,7 @@ public:
     bool Running() const;
     // Asks the program to close and waits for its end; its exit code.
     DWORD Close(std::chrono::milliseconds patience = kPatience);
+    // Ends the program at once; its exit code is not checked then.
     void Kill();
 
     // Polls `done` until it holds; throws with `what` when time runs out or
@@ -99,6 +103,9 @@ public:
                             std::chrono::milliseconds patience = kPatience) const;
 
     // The folder prompt (SHBrowseForFolder).
+    // A folder prompt of the program, a shown one first, else one still
+    // hidden, or null.
+    HWND FindFolderPrompt() const;
     HWND WaitForFolderPrompt(std::chrono::milliseconds patience = kPatience) const;
     std::wstring FolderPromptText() const;
     // Selects `folder` in the prompt's tree and presses OK.
@@ -121,13 +128,19 @@ public:
 
 protected:
     [[noreturn]] void Fail(const std::wstring& message) const;
+    // The exit code the program owes when it is closed.
+    void ExpectExitCodeAtClose(DWORD code) noexcept { expectedExitCode_ = code; }
 
 private:
     void WaitUntilGone(HWND window, std::wstring_view what) const;
+    void CheckExitCode() const;
 
     TempFolder folder_;
     std::filesystem::path copy_;
     PROCESS_INFORMATION info_{};
+    std::optional<DWORD> expectedExitCode_;
+    bool closeAsked_ = false;
+    bool killed_ = false;
 };
 
 // Marovan itself, started from the build tree (MAROVAN_EXE).
@@ -186,8 +199,16 @@ public:
     // The general error report: caption "Marovan", stop icon.
     void ExpectFailureReport(std::wstring_view text) const;
 
+    // Returns once the program has handled every message posted to its main
+    // window's thread before the call: what a negative check waits on. A
+    // marker posted behind them to the hidden debug view (its modification
+    // flag, which the program never reads) is seen only then. Real keyboard
+    // and mouse input is not ordered by it: posted messages overtake input.
+    void AwaitPostedMessages() const;
+
 private:
-    using Program::Program;
+    Marovan(const std::filesystem::path& exe, const std::vector<std::wstring>& arguments,
+            const Prepare& prepare);
     HWND Control(int id) const;
 };
 

@@ -68,8 +68,11 @@ RunOutcome AnswerUntilLastBox(const Marovan& app, std::chrono::milliseconds pati
 
 void ExpectBox(const MessageBoxContent& box, std::wstring_view caption, std::wstring_view text,
                Icon icon);
-// The summary the program owes a run whose links got these marks.
-void ExpectSummary(const MessageBoxContent& box, const std::vector<std::wstring>& marks);
+// The summary the program owes a run whose links got these marks, when the
+// system refused `refused` of the found images' copies: each counts as a
+// failure.
+void ExpectSummary(const MessageBoxContent& box, const std::vector<std::wstring>& marks,
+                   std::size_t refused = 0);
 void ExpectNoSystemBoxes(const RunOutcome& outcome);
 
 // Column 1 (marks) and 3 (paths) of the link rows, read cell by cell so that

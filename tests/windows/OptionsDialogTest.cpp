@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -89,12 +90,73 @@ void PressKey(HWND control, WPARAM key) {
     ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
 }
 
+// Posted messages of one thread are handled in the order they came, by
+// whichever message loop runs on it, the dialog's or a message box's. A
+// marker posted behind the keys to a window of the dialog's thread is handled
+// only once they are: what a check that something did not happen waits for.
+class PostedMarker {
+public:
+    // Made on the dialog's thread.
+    PostedMarker() {
+        static const ATOM registered = [] {
+            WNDCLASSW type{};
+            type.lpfnWndProc = &Procedure;
+            type.hInstance = ::GetModuleHandleW(nullptr);
+            type.lpszClassName = kClassName;
+            return ::RegisterClassW(&type);
+        }();
+        if (registered)
+            window_.reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                            nullptr, ::GetModuleHandleW(nullptr), nullptr));
+        if (window_)
+            ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(&handled_));
+    }
+    explicit operator bool() const noexcept { return static_cast<bool>(window_); }
+
+    // From another thread: true once the dialog's thread has handled every
+    // message posted to it before the call; false when `ended` holds first,
+    // for then the loop that would have handled them is gone.
+    bool Await(const std::function<bool()>& ended) {
+        const WPARAM marker = ++posted_;
+        if (!::PostMessageW(window_.get(), kMarker, marker, 0))
+            return false;
+        for (auto until = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(5ms)) {
+            if (handled_.load() >= marker)
+                return true;
+            if (ended())
+                return false;
+        }
+        return false;
+    }
+
+private:
+    static constexpr wchar_t kClassName[] = L"MarovanTestPostedMarker";
+    static constexpr UINT kMarker = WM_APP + 1;
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kMarker) {
+            if (auto* handled = reinterpret_cast<std::atomic<WPARAM>*>(
+                    ::GetWindowLongPtrW(window, GWLP_USERDATA)))
+                handled->store(wParam);
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    std::atomic<WPARAM> handled_{0};
+    WPARAM posted_ = 0;
+    win::UniqueWindow window_;
+};
+
 // Leaves neither a settings file nor a shortcut of the user behind, and keeps
 // whatever was there before the test.
 class OptionsDialog : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(shortcut_.empty() || sendToFolder_.empty());
+        ASSERT_TRUE(marker_) << "no window for the posted marker";
         savedIni_ = Exists(ini_) ? test::ReadBytes(ini_) : std::string();
         hadIni_ = Exists(ini_);
         ::DeleteFileW(ini_.c_str());
@@ -134,6 +196,7 @@ protected:
     std::string savedIni_;
     bool hadIni_ = false;
     bool opened_ = false;
+    PostedMarker marker_;
 };
 
 TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
@@ -180,7 +243,7 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
         // Enter on a check box and Esc do nothing; the close box cancels.
         PressKey(gui.hwndFocus, VK_RETURN);
         PressKey(gui.hwndFocus, VK_ESCAPE);
-        std::this_thread::sleep_for(300ms);
+        marker_.Await([&] { return !::IsWindowVisible(dialog); });
         seen.openAfterKeys = ::IsWindowVisible(dialog) != FALSE;
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         seen.closed = WaitUntilGone(dialog);
@@ -221,7 +284,7 @@ TEST_F(OptionsDialog, OkWritesTheBoxesAndRegistersThenShowsThemAgain) {
         // Enter on the focused OK button presses it.
         ::PostMessageW(dialog, WM_NEXTDLGCTL,
                        reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)), TRUE);
-        std::this_thread::sleep_for(100ms);
+        marker_.Await([&] { return !::IsWindowVisible(dialog); });
         PressKey(::GetDlgItem(dialog, IDC_OPT_OK), VK_RETURN);
         closed = WaitUntilGone(dialog);
     });
@@ -258,7 +321,7 @@ TEST_F(OptionsDialog, RefusedWriteIsReportedAndTheDialogStaysOpen) {
         report = TextOf(::GetDlgItem(box, 0xFFFF));
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         WaitUntilGone(box);
-        std::this_thread::sleep_for(100ms);
+        marker_.Await([&] { return !::IsWindowVisible(dialog); });
         openAfterReport = ::IsWindowVisible(dialog) != FALSE;
         Click(dialog, IDC_OPT_CANCEL);
         closedByCancel = WaitUntilGone(dialog);

@@ -13,8 +13,10 @@
 
 #include <shlobj.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -55,6 +57,51 @@ int FilesIn(const std::wstring& folder) {
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return count;
+}
+
+// A value of the user's Explorer shell-folder keys, set for one test; what
+// was there before is put back.
+class ShellFolderValue {
+public:
+    explicit ShellFolderValue(const wchar_t* key)
+        : key_(std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key) {
+        DWORD bytes = 0;
+        if (::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), kName, RRF_RT_ANY | RRF_NOEXPAND,
+                           &type_, nullptr, &bytes) != ERROR_SUCCESS)
+            return;
+        saved_.resize(bytes);
+        had_ = ::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), kName, RRF_RT_ANY | RRF_NOEXPAND,
+                              &type_, saved_.data(), &bytes) == ERROR_SUCCESS;
+        saved_.resize(bytes);
+    }
+    ~ShellFolderValue() {
+        if (had_)
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName, type_, saved_.data(),
+                              static_cast<DWORD>(saved_.size()));
+        else
+            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName);
+    }
+    ShellFolderValue(const ShellFolderValue&) = delete;
+    ShellFolderValue& operator=(const ShellFolderValue&) = delete;
+
+    void Set(const std::wstring& value, DWORD type = REG_SZ) const {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName, type, value.c_str(),
+                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    void Remove() const { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName); }
+
+private:
+    static constexpr wchar_t kName[] = L"SendTo";
+    std::wstring key_;
+    DWORD type_ = REG_NONE;
+    std::vector<std::uint8_t> saved_;
+    bool had_ = false;
+};
+
+HRESULT WINAPI ShellCannotTell(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR* path) {
+    *path = nullptr;
+    return E_FAIL;
 }
 
 class SendTo : public testing::Test {
@@ -124,7 +171,45 @@ TEST_F(SendTo, WithoutASendToFolderNothingIsCreated) {
     EXPECT_EQ(FilesIn(sendTo_), 0);
 }
 
-TEST_F(SendTo, TheUsersSendToFolderComesFromTheShellFolders) {
+// A redirected profile: the shell's own record names the folder now in use,
+// the copy Windows keeps for old programs still names the one before.
+TEST_F(SendTo, TheUsersSendToFolderIsTheShellsKnownFolderNotAStaleCopy) {
+    const std::wstring redirected = folder_ / L"転送先 SendTo";
+    const std::wstring stale = folder_ / L"Stale SendTo";
+    ASSERT_TRUE(::CreateDirectoryW(redirected.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(stale.c_str(), nullptr));
+    const ShellFolderValue record(L"User Shell Folders");
+    const ShellFolderValue copy(L"Shell Folders");
+    record.Set(redirected, REG_EXPAND_SZ);
+    copy.Set(stale);
+    EXPECT_EQ(sendto::SendToFolder(), redirected);
+}
+
+TEST_F(SendTo, WhenTheShellCannotTellTheShellFoldersValueIsUsed) {
+    const ShellFolderValue copy(L"Shell Folders");
+    struct Case {
+        const wchar_t* what;
+        std::wstring value;
+        DWORD type;
+        std::wstring expected;
+    };
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"MAROVAN_TEST_FOLDER", folder_.path().c_str()));
+    const Case cases[] = {
+        {L"a plain value", sendTo_, REG_SZ, sendTo_},
+        {L"an expandable value, expanded", L"%MAROVAN_TEST_FOLDER%\\SendTo", REG_EXPAND_SZ,
+         sendTo_},
+        {L"an empty value", L"", REG_SZ, L""},
+    };
+    for (const Case& c : cases) {
+        copy.Set(c.value, c.type);
+        EXPECT_EQ(sendto::SendToFolderWith(&ShellCannotTell), c.expected) << c.what;
+    }
+    copy.Remove();
+    EXPECT_EQ(sendto::SendToFolderWith(&ShellCannotTell), L"") << L"no value";
+    ::SetEnvironmentVariableW(L"MAROVAN_TEST_FOLDER", nullptr);
+}
+
+TEST_F(SendTo, TheUsersSendToFolderExistsAndIsNamedSendTo) {
     const std::wstring folder = sendto::SendToFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_TRUE(test::IsDirectory(folder)) << folder;
