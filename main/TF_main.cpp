@@ -259,7 +259,13 @@ void TF_main::FormCreate() {
     ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kCollapsedHeight96),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SyncLinkTableRows(); // the header row
-    settings::EnsureExists();
+    // A program folder that cannot take the settings file is reported once;
+    // every run then takes the defaults, the start-up runs too.
+    try {
+        settings::EnsureExists();
+    } catch (const Failure& failure) {
+        win::ReportFailure(hwnd(), failure.Message());
+    }
     PerformStartupRuns();
 }
 
