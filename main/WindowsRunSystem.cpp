@@ -44,7 +44,7 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
 DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
                                              const std::function<void()>& keepResponsive) {
     try {
-        return win::ReadWholeFile(View(path), keepResponsive);
+        return win::ReadWholeFile(win::LongPathForm(View(path)), keepResponsive);
     } catch (const SystemError& error) {
         throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
     }
@@ -63,11 +63,11 @@ std::u16string WindowsRunSystem::OutOfMemoryDescription() {
 }
 
 bool WindowsRunSystem::FileExists(std::u16string_view path) {
-    return win::IsRegularFile(View(path));
+    return win::IsRegularFile(win::LongPathForm(View(path)));
 }
 
 std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {
-    return win::FactsOf(View(path));
+    return win::FactsOf(win::LongPathForm(View(path)));
 }
 
 bool WindowsRunSystem::SameFileName(std::u16string_view a, std::u16string_view b) {
@@ -77,7 +77,8 @@ bool WindowsRunSystem::SameFileName(std::u16string_view a, std::u16string_view b
 std::optional<std::u16string>
 WindowsRunSystem::CopyImage(std::u16string_view source, std::u16string_view target,
                             const std::function<void()>& keepResponsive) {
-    const DWORD error = win::CopyNewFile(View(source), View(target), keepResponsive);
+    const DWORD error = win::CopyNewFile(win::LongPathForm(View(source)),
+                                         win::LongPathForm(View(target)), keepResponsive);
     if (error == ERROR_SUCCESS)
         return std::nullopt;
     return U16(win::SystemMessage(error));

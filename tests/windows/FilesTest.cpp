@@ -4,6 +4,7 @@
 #include "main/WindowsRunSystem.h"
 #include "platform/Collecting.h"
 #include "platform/Files.h"
+#include "platform/Handles.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
 
@@ -292,6 +293,45 @@ TEST_F(FilesTest, RecyclingMovesAFileAwayAndRefusesALockedOneWithoutAsking) {
     EXPECT_EQ(refused.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadBytes(locked), "locked content");
     EXPECT_EQ(watch.seen(), 0);
+}
+
+TEST(LongPathForm, TakesPathsOfAnyLengthInTheFormTheSystemTakesAsTheyStand) {
+    const std::wstring deep(300, L'd');
+    struct Case {
+        std::wstring path, form;
+    };
+    const Case cases[] = {
+        {L"C:\\short\\a.png", L"C:\\short\\a.png"},
+        {L"C:\\x\\..\\" + deep + L"/a.png", L"\\\\?\\C:\\" + deep + L"\\a.png"},
+        {L"\\\\server\\share\\" + deep + L"\\.\\a.png",
+         L"\\\\?\\UNC\\server\\share\\" + deep + L"\\a.png"},
+        {L"\\\\?\\C:\\" + deep + L"\\..\\a.png", L"\\\\?\\C:\\" + deep + L"\\..\\a.png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongPathForm(c.path), c.form) << std::string(c.path.begin(), c.path.end());
+}
+
+TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopied) {
+    std::wstring folder = temp.path();
+    while (folder.size() < 300) {
+        folder += L"\\" + std::wstring(40, L'f');
+        ASSERT_TRUE(::CreateDirectoryW(LongPathForm(folder).c_str(), nullptr));
+    }
+    const std::wstring image = folder + L"\\deep.png";
+    {
+        const UniqueFile file(::CreateFileW(LongPathForm(image).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), "deep", 4, &written, nullptr));
+    }
+    WindowsRunSystem system;
+    const std::u16string source(image.begin(), image.end());
+    EXPECT_TRUE(system.FileExists(source));
+    EXPECT_TRUE(system.FactsOf(source));
+    const std::wstring destination = Folder(L"dest");
+    EXPECT_EQ(system.CopyImage(source, View(destination + L"\\deep.png"), {}), std::nullopt);
+    EXPECT_EQ(ReadBytes(destination + L"\\deep.png"), "deep");
 }
 
 } // namespace
