@@ -66,6 +66,19 @@ bool IsFullPath(std::u16string_view path) noexcept {
     return IsServerAndShare(rest);
 }
 
+std::u16string_view HostOf(std::u16string_view path) noexcept {
+    if (!IsFullPath(path) || StartsWithDriveRoot(path))
+        return {};
+    std::u16string_view rest = path.substr(2);
+    if (rest.starts_with(u"?\\")) {
+        rest = rest.substr(2);
+        if (!StartsWithIgnoringCase(rest, u"UNC\\"))
+            return {};
+        rest = rest.substr(4);
+    }
+    return rest.substr(0, rest.find_first_of(u"\\/"));
+}
+
 std::u16string_view FileNameOf(std::u16string_view path) noexcept {
     const std::size_t separator = path.find_last_of(kSeparators);
     return separator == std::u16string_view::npos ? path : path.substr(separator + 1);

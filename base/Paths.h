@@ -28,4 +28,8 @@ std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 // drive-relative ones ("C:x.png") and device paths are not.
 bool IsFullPath(std::u16string_view path) noexcept;
 
+// The host a share path names ("server" of "\\server\share\x" and of
+// "\\?\UNC\server\share\x"); empty for any other path.
+std::u16string_view HostOf(std::u16string_view path) noexcept;
+
 } // namespace marovan

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 
 namespace marovan {
 
@@ -70,22 +71,60 @@ void SizeColumns(RunView& view, const Links& links) {
     }
 }
 
+// Tests where images are. A share's host that has not answered in time is not
+// asked again in this run.
+class Locator {
+public:
+    Locator(RunView& view, RunSystem& system)
+        : view_(view)
+        , system_(system) {}
+
+    RunSystem::Presence Locate(std::u16string_view path) {
+        const std::u16string host = FoldedHost(path);
+        if (!host.empty() && silentHosts_.contains(host))
+            return RunSystem::Presence::SilentHost;
+        const auto presence = system_.Locate(path, [this] { view_.KeepResponsive(); });
+        if (presence == RunSystem::Presence::SilentHost)
+            silentHosts_.insert(host);
+        return presence;
+    }
+
+private:
+    // Host names know no case.
+    static std::u16string FoldedHost(std::u16string_view path) {
+        std::u16string host(HostOf(path));
+        for (char16_t& c : host)
+            if (c >= u'a' && c <= u'z')
+                c = static_cast<char16_t>(c - u'a' + u'A');
+        return host;
+    }
+
+    RunView& view_;
+    RunSystem& system_;
+    std::set<std::u16string> silentHosts_;
+};
+
 void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
                std::u16string_view documentPath, Links& links) {
+    Locator locator(view, system);
     for (std::size_t index = 0; index < links.size(); ++index) {
         Link& link = links[index];
         link.mark = Mark::Missing;
         // Only a full path names the same file whatever the current folder.
-        if (IsFullPath(link.path) && system.FileExists(link.path)) {
+        const auto atPath =
+            IsFullPath(link.path) ? locator.Locate(link.path) : RunSystem::Presence::NoFile;
+        if (atPath == RunSystem::Presence::File) {
             link.mark = Mark::Found;
             link.source = link.path;
         } else if (options.errSearch) {
             std::u16string beside = BesideDocument(documentPath, link.fileName);
-            if (system.FileExists(beside)) {
+            if (locator.Locate(beside) == RunSystem::Presence::File) {
                 link.mark = Mark::Beside;
                 link.source = std::move(beside);
             }
         }
+        if (link.mark == Mark::Missing && atPath == RunSystem::Presence::SilentHost)
+            link.reason = HostOf(link.path);
         view.LinkChanged(index);
         // A link to a slow or unreachable share can take seconds to test.
         view.KeepResponsive();

@@ -81,8 +81,12 @@ public:
     // The system's description of running out of memory.
     virtual std::u16string OutOfMemoryDescription() = 0;
 
-    // True only for an existing regular file.
-    virtual bool FileExists(std::u16string_view path) = 0;
+    // Whether an existing regular file is at `path`. A share's host that does
+    // not answer in time gives SilentHost; `keepResponsive` is called while
+    // the answer is awaited.
+    enum class Presence { File, NoFile, SilentHost };
+    virtual Presence Locate(std::u16string_view path,
+                            const std::function<void()>& keepResponsive) = 0;
     // What tells the image of an existing regular file apart; nothing for
     // anything else.
     virtual std::optional<FileFacts> FactsOf(std::u16string_view path) = 0;

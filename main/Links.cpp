@@ -44,6 +44,8 @@ std::u16string OutcomeText(const Link& link) {
     case Outcome::Refused:
         return u"コピーできませんでした：" + std::u16string(TrimmedReason(link.reason));
     case Outcome::NotFound:
+        if (!link.reason.empty())
+            return u"見つかりません（" + link.reason + u" が応答しません）";
         return u"見つかりません";
     case Outcome::Pending:
         break;

@@ -37,7 +37,9 @@ struct Link {
     Mark mark = Mark::Untested;
     std::u16string source; // where the image was found; empty unless found
     Outcome outcome = Outcome::Pending;
-    std::u16string reason; // the system's, for a refused copy
+    // Why: the system's reason for a refused copy, or the host of a share
+    // that did not answer for a link not found.
+    std::u16string reason;
 
     bool IsFound() const noexcept { return mark == Mark::Found || mark == Mark::Beside; }
     // A link succeeds when its image is in the destination at the end of the run.

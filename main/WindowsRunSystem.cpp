@@ -1,6 +1,7 @@
 #include "main/WindowsRunSystem.h"
 
 #include "base/Failure.h"
+#include "base/Paths.h"
 #include "platform/Collecting.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
@@ -15,6 +16,7 @@ using win::Wide;
 
 WindowsRunSystem::WindowsRunSystem(UINT codePage)
     : codePage_(codePage)
+    , shareProbe_([](const std::wstring& path) { return win::IsRegularFile(path); })
     , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
@@ -62,8 +64,23 @@ std::u16string WindowsRunSystem::OutOfMemoryDescription() {
     return U16(win::SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
 }
 
-bool WindowsRunSystem::FileExists(std::u16string_view path) {
-    return win::IsRegularFile(win::LongPathForm(View(path)));
+RunSystem::Presence WindowsRunSystem::Locate(std::u16string_view path,
+                                             const std::function<void()>& keepResponsive) {
+    std::wstring name = win::LongPathForm(View(path));
+    if (HostOf(path).empty())
+        return win::IsRegularFile(name) ? Presence::File : Presence::NoFile;
+    // A host that is off or gone can keep the system's answer back for half
+    // a minute or more.
+    const auto answer = win::AskWithin([probe = shareProbe_, name] { return probe(name); },
+                                       static_cast<DWORD>(sharePatience_.count()), keepResponsive);
+    if (!answer)
+        return Presence::SilentHost;
+    return *answer ? Presence::File : Presence::NoFile;
+}
+
+void WindowsRunSystem::SetShareProbe(FileProbe probe, std::chrono::milliseconds patience) {
+    shareProbe_ = std::move(probe);
+    sharePatience_ = patience;
 }
 
 std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {

@@ -7,7 +7,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace marovan::win {
 
@@ -146,9 +149,52 @@ DWORD CopyNewFile(std::wstring_view source, std::wstring_view target,
     }
 }
 
+std::optional<bool> AskWithin(std::function<bool()> question, DWORD patience,
+                              const std::function<void()>& whileWaiting) {
+    // Shared with the thread, which may outlive this call.
+    struct Asking {
+        std::function<bool()> question;
+        UniqueHandle answered{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        std::atomic<bool> answer{false};
+    };
+    auto asking = std::make_shared<Asking>();
+    asking->question = std::move(question);
+    if (!asking->answered)
+        return asking->question();
+    std::thread([asking] {
+        bool answer = false;
+        try {
+            answer = asking->question();
+        } catch (...) {
+        }
+        asking->answer = answer;
+        ::SetEvent(asking->answered.get());
+    }).detach();
+
+    const ULONGLONG deadline = ::GetTickCount64() + patience;
+    const HANDLE answered = asking->answered.get();
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
+            return std::nullopt;
+        const DWORD woken = ::MsgWaitForMultipleObjects(
+            1, &answered, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 8)),
+            QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return asking->answer.load();
+        if (woken == WAIT_FAILED)
+            return std::nullopt;
+        if (whileWaiting)
+            whileWaiting();
+    }
+}
+
 RecycleResult MoveToRecycleBin(HWND owner, std::wstring_view path) noexcept {
     try {
         const std::wstring name(path);
+        // The shell's file operations take no path of MAX_PATH or more.
+        if (name.size() >= MAX_PATH)
+            return {Recycled::Failed, ERROR_FILENAME_EXCED_RANGE};
         // A file the shell cannot delete would have it ask about that in a
         // box of its own; such a file is refused here instead, with the reason.
         {

@@ -27,6 +27,13 @@ bool SameFileName(std::wstring_view a, std::wstring_view b) noexcept;
 DWORD CopyNewFile(std::wstring_view source, std::wstring_view target,
                   const std::function<void()>& whileCopying) noexcept;
 
+// Asks `question` on a thread of its own and waits at most `patience`
+// milliseconds for its answer, with `whileWaiting` called meanwhile, so that
+// a share whose host does not answer cannot hold the window for long. Nothing
+// when the time ran out; the question is then left to finish on its own.
+std::optional<bool> AskWithin(std::function<bool()> question, DWORD patience,
+                              const std::function<void()>& whileWaiting);
+
 // Moves a file to the Recycle Bin. Where the file would be destroyed for good
 // instead, the shell asks the user first.
 enum class Recycled { Yes, Declined, Failed };

@@ -4,6 +4,7 @@
 
 #include "FakeRun.h"
 
+#include "base/Paths.h"
 #include "main/CollectionRun.h"
 
 #include <gtest/gtest.h>
@@ -232,6 +233,31 @@ TEST_F(CollectingTest, BesideTheDocumentStillFindsWhatARelativePathNames) {
     Run();
     EXPECT_EQ(view.links[0].mark, Mark::Beside);
     EXPECT_EQ(Content(u"D:\\collected\\rel.png"), "this one");
+}
+
+TEST_F(CollectingTest, AHostThatDoesNotAnswerIsAskedOncePerRun) {
+    system.options.errSearch = true;
+    Record("\\\\nas\\share\\a.png\r\n%%+\\\\NAS\\share\\b.png\r\n%%+C:\\i\\c.png");
+    File(u"C:\\work\\b.png", "beside");
+    File(u"C:\\i\\c.png", "c");
+    system.silentHosts = {u"nas", u"NAS"};
+    Run();
+    std::vector<Mark> marks;
+    for (const Link& link : view.links)
+        marks.push_back(link.mark);
+    EXPECT_EQ(marks, (std::vector<Mark>{Mark::Missing, Mark::Beside, Mark::Found}));
+    EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"見つかりません（nas が応答しません）",
+                                                    u"C:\\work\\b.png からコピーしました",
+                                                    u"コピーしました"}));
+    const auto asked =
+        std::count_if(system.existenceTests.begin(), system.existenceTests.end(),
+                      [](const std::u16string& path) { return !HostOf(path).empty(); });
+    EXPECT_EQ(asked, 1) << "the silent host was asked again";
+    Run();
+    EXPECT_EQ(std::count_if(system.existenceTests.begin(), system.existenceTests.end(),
+                            [](const std::u16string& path) { return !HostOf(path).empty(); }),
+              2)
+        << "the next run asks afresh";
 }
 
 TEST_F(CollectingTest, AFailedDocumentCopyAddsALineAndMakesAnErrorBox) {

@@ -2,6 +2,7 @@
 // A main window and a system made of plain data, for driving collection runs.
 
 #include "base/Failure.h"
+#include "base/Paths.h"
 #include "main/CollectionRun.h"
 #include "tests/support/RecordingView.h"
 
@@ -124,9 +125,14 @@ public:
         text += DecodeCp932(bytes);
     }
     std::u16string OutOfMemoryDescription() override { return u"Out of memory."; }
-    bool FileExists(std::u16string_view path) override {
+    Presence Locate(std::u16string_view path,
+                    const std::function<void()>& keepResponsive) override {
         existenceTests.emplace_back(path);
-        return files.count(std::u16string(path)) != 0;
+        if (silentHosts.count(std::u16string(HostOf(path)))) {
+            keepResponsive(); // the wait for an answer that never comes
+            return Presence::SilentHost;
+        }
+        return files.count(std::u16string(path)) != 0 ? Presence::File : Presence::NoFile;
     }
     // Each file is its own image: a file of its own identity, and a time of
     // its own unless the test sets one; a copy keeps its source's time.
@@ -156,7 +162,7 @@ public:
                           [&](auto x, auto y) { return upper(x) == upper(y); });
     }
     std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
-                                           const std::function<void()>& keepResponsive) override {
+                                            const std::function<void()>& keepResponsive) override {
         view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(target)});
         keepResponsive();
         if (refusedCopies.count(std::u16string(source)))
@@ -197,6 +203,7 @@ public:
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;
+    std::set<std::u16string> silentHosts;         // shares whose hosts never answer
     std::map<std::u16string, std::int64_t> times; // last writes, 100 ns units
     Recycling recycling = Recycling::Recycled;
     std::vector<std::vector<std::uint8_t>> trash;

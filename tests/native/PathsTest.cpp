@@ -78,5 +78,19 @@ TEST(Paths, OnlyFullPathsNameTheirPlaceAlone) {
         EXPECT_EQ(IsFullPath(path), full) << Printable(path);
 }
 
+TEST(Paths, AShareNamesItsHost) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"\\\\server\\share\\a.png", u"server"},
+        {u"//nas/share/a.png", u"nas"},
+        {u"\\\\?\\UNC\\fs01\\share\\a.png", u"fs01"},
+        {u"\\\\?\\C:\\a.png", u""},
+        {u"C:\\a.png", u""},
+        {u"\\\\server", u""},
+        {u"a.png", u""},
+    };
+    for (const auto& [path, host] : cases)
+        EXPECT_EQ(HostOf(path), host) << Printable(path);
+}
+
 } // namespace
 } // namespace marovan
