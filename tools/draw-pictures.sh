@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 magick=/usr/bin/convert
 [[ -x $magick ]] || magick=convert
 
-png_options=(-strip -define png:exclude-chunks=date,time -interlace none -depth 8)
+png_options=(-strip -define 'png:exclude-chunks=date,time' -interlace none -depth 8)
 
 # render SOURCE SIZE OUTPUT: draws the 256-unit source four times larger than
 # SIZE and averages it down, which gives smooth edges at every size.

@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev
   wine64 fonts-wine xvfb x11-apps xdotool imagemagick fonts-noto-cjk locales
+  shellcheck # the test command checks every script of tools/ and .ci/
   clang libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang (tools/fuzz.sh)
 )
 

@@ -7,6 +7,14 @@ root=$PWD
 
 bash tools/setup.sh
 
+# The scripts first: a finding fails the run, as a failed test does, but the
+# build and the tests still run.
+status=0
+shellcheck tools/*.sh tools/wine-exec .ci/run || {
+  echo "test: shellcheck has findings (above)" >&2
+  status=1
+}
+
 # MAROVAN_BUILD_ROOT lets several work trees or developers build side by side.
 builds=${MAROVAN_BUILD_ROOT:-$root/build}
 cmake --preset native -B "$builds/native" >/dev/null
@@ -20,7 +28,6 @@ trap wine_session_stop EXIT
 trap 'exit 130' INT TERM
 wine_session_start
 
-status=0
 ctest --test-dir "$builds/native" --output-on-failure --no-tests=error --timeout 120 || status=1
 # A bounded fuzzing pass over the portable core; tools/fuzz.sh takes longer runs.
 MAROVAN_BUILD_ROOT=$builds bash tools/fuzz.sh 30 || status=1

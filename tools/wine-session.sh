@@ -1,40 +1,54 @@
+# shellcheck shell=bash
 # Sourced by the test and run commands: a private Xvfb, a private Wine prefix
 # inside the Windows build tree, and a persistent wineserver. Everything it
 # starts is stopped by wine_session_stop, which the caller runs on every exit.
 # MAROVAN_BUILD must be set before sourcing.
 
+# shellcheck source=tools/wine-env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 MAROVAN_XVFB_PID=
 
-# A display number nobody uses; stale locks of dead servers are cleared.
-wine_session_free_display() {
-  local n lock pid
-  for n in $(seq 90 199); do
-    lock=/tmp/.X$n-lock
-    if [ -f "$lock" ]; then
-      pid=$(tr -d ' ' <"$lock" 2>/dev/null || true)
-      if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then continue; fi
-      rm -f "$lock" "/tmp/.X11-unix/X$n"
-    fi
-    [ -e "/tmp/.X11-unix/X$n" ] && continue
-    echo "$n"
-    return 0
-  done
-  return 1
-}
-
+# Xvfb picks a free display itself (-displayfd) and writes its number once it
+# accepts clients, so two sessions never race for the same number. It gets
+# MAROVAN_XVFB_TIMEOUT seconds (30 by default) to do so.
 wine_session_start_xvfb() {
-  local n
-  n=$(wine_session_free_display) || { echo "wine-session: no free display" >&2; return 1; }
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  local seconds=${MAROVAN_XVFB_TIMEOUT:-30}
+  local notes n=
+  notes=$(mktemp -d)
+  : >"$notes/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    3>"$notes/display" >/dev/null 2>"$notes/log" &
   MAROVAN_XVFB_PID=$!
-  for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$MAROVAN_XVFB_PID" 2>/dev/null || { echo "wine-session: Xvfb failed" >&2; return 1; }
+  local tries=$((seconds * 10))
+  while ((tries-- > 0)); do
+    # The number counts once its line is complete.
+    if read -r n <"$notes/display" && [[ $n =~ ^[0-9]+$ ]]; then break; fi
+    n=
+    kill -0 "$MAROVAN_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
+  if [[ -z $n ]]; then
+    if kill -0 "$MAROVAN_XVFB_PID" 2>/dev/null; then
+      echo "wine-session: Xvfb gave no display within ${seconds}s" >&2
+    else
+      echo "wine-session: Xvfb stopped before it took a display" >&2
+    fi
+    sed 's/^/  Xvfb: /' "$notes/log" >&2
+    rm -rf "$notes"
+    wine_session_stop_xvfb
+    return 1
+  fi
+  rm -rf "$notes"
   export DISPLAY=":$n"
+}
+
+wine_session_stop_xvfb() {
+  if [[ -n $MAROVAN_XVFB_PID ]]; then
+    kill "$MAROVAN_XVFB_PID" 2>/dev/null || true
+    wait "$MAROVAN_XVFB_PID" 2>/dev/null || true
+    MAROVAN_XVFB_PID=
+  fi
 }
 
 # The prefix is made once per build tree; a prefix left half-made by an
@@ -70,7 +84,7 @@ wine_session_prefix() {
 }
 
 wine_session_start() {
-  wine_session_start_xvfb
+  wine_session_start_xvfb || return 1
   wine_session_prefix
   # A persistent server, and the prefix's background processes started with
   # their output detached, so no test inherits a pipe that never closes.
@@ -90,10 +104,9 @@ wine_session_start() {
 }
 
 wine_session_stop() {
+  # A second INT or TERM while stopping would end the caller half-way and
+  # leave Xvfb behind; stopping takes a moment, so it goes on.
+  trap '' INT TERM
   "$WINESERVER" -k >/dev/null 2>&1 || true
-  if [ -n "$MAROVAN_XVFB_PID" ]; then
-    kill "$MAROVAN_XVFB_PID" 2>/dev/null || true
-    wait "$MAROVAN_XVFB_PID" 2>/dev/null || true
-    MAROVAN_XVFB_PID=
-  fi
+  wine_session_stop_xvfb
 }

@@ -1,6 +1,7 @@
 // A demonstration a newcomer can watch without a display: the real program,
 // worked by the end-to-end driver, collects the images of a small example
-// document into a fresh folder. It prints what a user would have seen.
+// document into a fresh folder. It prints what a user would have seen, and
+// nothing of GoogleTest unless something went wrong.
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Fixtures.h"
@@ -73,5 +74,26 @@ TEST(Demo, CollectsTheImagesOfAnExampleDocument) {
     EXPECT_EQ(NamesIn(destination), (std::vector<std::wstring>{L"ロゴ.png", L"写真.png"}));
 }
 
+// Replaces GoogleTest's own printer: a newcomer sees the demonstration's
+// output, and only a failed check adds its place and message.
+class FailuresOnly : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (!result.failed())
+            return;
+        std::printf("demo: check failed at %s:%d\n%s\n",
+                    result.file_name() ? result.file_name() : "(unknown file)",
+                    result.line_number(), result.message());
+        std::fflush(stdout);
+    }
+};
+
 } // namespace
 } // namespace marovan::e2e
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
+    delete listeners.Release(listeners.default_result_printer());
+    listeners.Append(new marovan::e2e::FailuresOnly);
+    return RUN_ALL_TESTS();
+}
