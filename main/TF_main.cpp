@@ -11,7 +11,6 @@
 #include "resources/resource.h"
 #include "settings/Settings.h"
 
-#include <vssym32.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -31,8 +30,9 @@ constexpr int kClientHeight96 = 466;
 constexpr int kPanel1Height96 = 193;
 constexpr int kPanel2Height96 = 20;
 constexpr int kTabHeight96 = 20;
-constexpr int kRowHeight96 = 20;
-constexpr std::array<int, kColumnCount> kColumnWidths96 = {30, 35, 150, 500};
+constexpr int kButtonIconSize96 = 32;
+constexpr int kButtonPictureMargin96 = 5;  // from the button's left edge
+constexpr int kButtonPictureSpacing96 = 4; // between the picture and the caption
 
 // Outer window sizes of the details toggle, at 96 DPI. They are scaled like
 // the layout: unscaled, the collapsed window would cut the buttons in half on
@@ -44,8 +44,6 @@ constexpr int kCollapsedWidth96 = 450;
 constexpr COLORREF kPanelColour = RGB(0x3C, 0x3C, 0x3C);
 constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF kMissingColour = RGB(0xFF, 0x00, 0x00); // red
-constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
 
 struct SpeedButton {
     int id;
@@ -117,17 +115,18 @@ TF_main::TF_main() {
     dpi_ = win::DpiOf(hwnd());
     system_.SetOwner(hwnd());
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
-    whiteBrush_.reset(::CreateSolidBrush(kWhite));
     CreateFonts();
+    LoadButtonIcons();
     CreateControls();
     ApplyFonts();
     LayOut();
     win::Guarded(hwnd(), [this] { FormCreate(); });
 }
 
+// The controls go before what they were given: fonts, icons, the link table.
 TF_main::~TF_main() {
-    if (headerTheme_)
-        ::CloseThemeData(headerTheme_);
+    if (hwnd())
+        ::DestroyWindow(hwnd());
 }
 
 int TF_main::Scaled(int value96) const {
@@ -140,8 +139,15 @@ void TF_main::CreateFonts() {
     buttonFont_.reset(win::CreateScaledFont({L"メイリオ", 15}, dpi_));
     lineFont_.reset(win::CreateScaledFont({L"ＭＳ Ｐゴシック", 11}, dpi_));
     memoFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
-    gridFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
-    gridBoldFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13, true}, dpi_));
+}
+
+void TF_main::LoadButtonIcons() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const int iconSize = Scaled(kButtonIconSize96);
+    for (std::size_t i = 0; i < kSpeedButtons.size(); ++i)
+        buttonIcons_[i].reset(
+            static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kSpeedButtons[i].iconId),
+                                            IMAGE_ICON, iconSize, iconSize, 0)));
 }
 
 void TF_main::CreateControls() {
@@ -162,6 +168,9 @@ void TF_main::CreateControls() {
     pageControl1_ = CreateChild(WC_TABCONTROLW, L"",
                                 TCS_BOTTOM | TCS_MULTILINE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER,
                                 IDC_PAGES, window);
+    // Visual styles have no bottom tabs: themed, Windows would draw them with
+    // the parts of top tabs (Wine draws bottom tabs unthemed anyway).
+    ::SetWindowTheme(pageControl1_, L"", L"");
     InsertTab(pageControl1_, 0, kResultTabCaption);
 
     memo1_ = CreateChild(WC_EDITW, L"",
@@ -172,23 +181,7 @@ void TF_main::CreateControls() {
     ::SendMessageW(memo1_, EM_SETLIMITTEXT, 0, 0);
     panel2_ = CreateChild(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION,
                           window);
-    stringGrid1_ = CreateChild(WC_LISTVIEWW, L"",
-                               LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA |
-                                   LVS_NOSORTHEADER | WS_TABSTOP,
-                               IDC_LINK_TABLE, window, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(stringGrid1_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
-                                                        LVS_EX_DOUBLEBUFFER);
-    for (int column = 0; column < kColumnCount; ++column) {
-        LVCOLUMNW c{};
-        c.mask = LVCF_WIDTH | LVCF_TEXT;
-        c.cx = Scaled(kColumnWidths96[column]);
-        c.pszText = const_cast<wchar_t*>(L"");
-        ListView_InsertColumn(stringGrid1_, column, &c);
-    }
-    ::SetWindowSubclass(stringGrid1_, &TF_main::LinkTableProc, 0,
-                        reinterpret_cast<DWORD_PTR>(this));
-    headerTheme_ = ::OpenThemeData(stringGrid1_, L"HEADER");
-    SyncLinkTableRows();
+    linkTable_ = std::make_unique<LinkTableView>(window, IDC_LINK_TABLE, links_, dpi_);
 }
 
 void TF_main::ApplyFonts() {
@@ -200,20 +193,11 @@ void TF_main::ApplyFonts() {
     setFont(panel2_, lineFont_);
     setFont(pageControl1_, windowFont_);
     setFont(memo1_, memoFont_);
-    setFont(stringGrid1_, gridFont_);
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const int iconSize = Scaled(32);
     for (std::size_t i = 0; i < kSpeedButtons.size(); ++i) {
         setFont(speedButtons_[i], buttonFont_);
-        buttonIcons_[i].reset(
-            static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kSpeedButtons[i].iconId),
-                                            IMAGE_ICON, iconSize, iconSize, 0)));
         ::SendMessageW(speedButtons_[i], BM_SETIMAGE, IMAGE_ICON,
                        reinterpret_cast<LPARAM>(buttonIcons_[i].get()));
     }
-    // Rows are as high as the small image list, whatever the font.
-    rowHeight_.reset(ImageList_Create(1, Scaled(kRowHeight96), ILC_COLOR32, 0, 0));
-    ListView_SetImageList(stringGrid1_, rowHeight_.get(), LVSIL_SMALL);
     TabCtrl_SetItemSize(pageControl1_, Scaled(100), Scaled(kTabHeight96));
 }
 
@@ -238,7 +222,7 @@ void TF_main::LayOut() {
     Place(memo1_, page.left, page.top, pageWidth, pageHeight);
     const int destinationHeight = Scaled(kPanel2Height96);
     Place(panel2_, page.left, page.top, pageWidth, destinationHeight);
-    Place(stringGrid1_, page.left, page.top + destinationHeight, pageWidth,
+    Place(linkTable_->hwnd(), page.left, page.top + destinationHeight, pageWidth,
           pageHeight - destinationHeight);
 }
 
@@ -258,7 +242,7 @@ void TF_main::FormCreate() {
     ::GetWindowRect(hwnd(), &own);
     ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kCollapsedHeight96),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SyncLinkTableRows(); // the header row
+    linkTable_->SyncRows(); // the header row
     // A program folder that cannot take the settings file is reported once;
     // every run then takes the defaults, the start-up runs too.
     try {
@@ -288,10 +272,14 @@ void TF_main::Show(int showCommand) {
     ::GetWindowRect(hwnd(), &own);
     const int width = own.right - own.left;
     const int height = own.bottom - own.top;
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int x = std::max(left, left + (::GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2);
-    const int y = std::max(top, top + (::GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2);
+    // The virtual screen's middle can lie off every monitor; the work area of
+    // the monitor the window was made on cannot.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int x = std::max(work.left, work.left + (work.right - work.left - width) / 2);
+    const int y = std::max(work.top, work.top + (work.bottom - work.top - height) / 2);
     ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(hwnd(), showCommand);
     ::UpdateWindow(hwnd());
@@ -329,9 +317,7 @@ LRESULT TF_main::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_THEMECHANGED:
-        if (headerTheme_)
-            ::CloseThemeData(std::exchange(headerTheme_, nullptr));
-        headerTheme_ = ::OpenThemeData(stringGrid1_, L"HEADER");
+        linkTable_->OnThemeChanged();
         return Default(message, wParam, lParam);
     case WM_CLOSE:
         OnClose();
@@ -387,15 +373,16 @@ LRESULT TF_main::OnCtlColorStatic(HDC dc, HWND) {
 
 void TF_main::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    // New fonts first, then the controls take them, then the old ones go.
-    win::UniqueFont oldFonts[] = {std::move(windowFont_),  std::move(titleFont_),
-                                  std::move(buttonFont_),  std::move(lineFont_),
-                                  std::move(memoFont_),    std::move(gridFont_),
-                                  std::move(gridBoldFont_)};
+    // New fonts and pictures first, then the controls take them, then the old
+    // ones go as these locals leave.
+    const win::UniqueFont oldFonts[] = {std::move(windowFont_), std::move(titleFont_),
+                                        std::move(buttonFont_), std::move(lineFont_),
+                                        std::move(memoFont_)};
+    const std::array<win::UniqueIcon, 5> oldIcons = std::move(buttonIcons_);
     CreateFonts();
+    LoadButtonIcons();
     ApplyFonts();
-    for (int column = 0; column < kColumnCount; ++column)
-        ListView_SetColumnWidth(stringGrid1_, column, Scaled(kColumnWidths96[column]));
+    linkTable_->SetDpi(dpi);
     ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     LayOut();
@@ -490,10 +477,14 @@ bool TF_main::IsDocumentPageShown() const {
 }
 
 void TF_main::OnPageChanged() {
+    ShowPageControls();
+}
+
+void TF_main::ShowPageControls() {
     const bool document = IsDocumentPageShown();
     ::ShowWindow(memo1_, document ? SW_SHOW : SW_HIDE);
     ::ShowWindow(panel2_, document ? SW_HIDE : SW_SHOW);
-    ::ShowWindow(stringGrid1_, document ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(linkTable_->hwnd(), document ? SW_HIDE : SW_SHOW);
 }
 
 // The debug view costs a lot for big documents (an edit control takes
@@ -518,7 +509,7 @@ void TF_main::ClearDetails() {
     documentBytes_.shrink_to_fit();
     documentViewStale_ = false;
     ::SetWindowTextW(memo1_, L"");
-    SyncLinkTableRows();
+    linkTable_->SyncRows();
     linkRowsShown_ = true;
     ::SetWindowTextW(panel2_, L"");
     ::SendMessageW(progressBar1_, PBM_SETRANGE32, 0, 1000);
@@ -553,10 +544,15 @@ void TF_main::SetDestinationLine(std::u16string_view text) {
     ::SetWindowTextW(panel2_, win::Wide(text).c_str());
 }
 
+// Only a shown view is suspended: on Windows, WM_SETREDRAW sets WS_VISIBLE
+// when it resumes redrawing (Wine's edit control leaves the style alone), and
+// a hidden view has nothing to redraw anyway.
 void TF_main::BeginDocumentText() {
     ::SetWindowTextW(memo1_, L"");
     ::UpdateWindow(memo1_);
-    ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
+    documentRedrawSuspended_ = (::GetWindowLongW(memo1_, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (documentRedrawSuspended_)
+        ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
 }
 
 void TF_main::SetDocument(DocumentBytes bytes) {
@@ -566,7 +562,12 @@ void TF_main::SetDocument(DocumentBytes bytes) {
 }
 
 void TF_main::ResumeDocumentRedraw() {
-    ::SendMessageW(memo1_, WM_SETREDRAW, TRUE, 0);
+    if (std::exchange(documentRedrawSuspended_, false)) {
+        ::SendMessageW(memo1_, WM_SETREDRAW, TRUE, 0);
+        // The page may have changed while the run went on: the view is shown
+        // only on its own page, whatever WM_SETREDRAW made of its style.
+        ShowPageControls();
+    }
     ::InvalidateRect(memo1_, nullptr, TRUE);
 }
 
@@ -581,22 +582,17 @@ void TF_main::LinkAdded() {
 void TF_main::ShowLinkRows() {
     if (linkRowsShown_)
         return;
-    SyncLinkTableRows();
+    linkTable_->SyncRows();
     RepaintNow();
     linkRowsShown_ = true;
 }
 
 void TF_main::LinkChanged(std::size_t index) {
-    const int item = static_cast<int>(index);
-    ListView_RedrawItems(stringGrid1_, item, item);
+    linkTable_->RedrawLink(index);
 }
 
 int TF_main::TextWidth(std::u16string_view text) {
-    win::WindowDc dc(stringGrid1_);
-    win::SelectedObject font(dc.get(), gridFont_.get());
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc.get(), View(text).data(), static_cast<int>(text.size()), &size);
-    return size.cx;
+    return linkTable_->TextWidth(text);
 }
 
 int TF_main::ScaledWidth(int width96) {
@@ -604,7 +600,7 @@ int TF_main::ScaledWidth(int width96) {
 }
 
 void TF_main::SetColumnWidth(int column, int width) {
-    ListView_SetColumnWidth(stringGrid1_, column, width);
+    linkTable_->SetColumnWidth(column, width);
 }
 
 void TF_main::KeepResponsive() {
@@ -616,156 +612,54 @@ void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
     win::ShowMessageBox(hwnd(), kind, text);
 }
 
-// The list view holds no text of its own: rows come from the link table.
-// Item i is table row i + 1; the header control is row 0.
-void TF_main::SyncLinkTableRows() {
-    for (int column = 1; column < kColumnCount; ++column) {
-        const std::wstring title(View(HeaderText(column)));
-        LVCOLUMNW c{};
-        c.mask = LVCF_TEXT;
-        c.pszText = const_cast<wchar_t*>(title.c_str());
-        ListView_SetColumn(stringGrid1_, column, &c);
-    }
-    ListView_SetItemCountEx(stringGrid1_, RowCount(links_) - 1, LVSICF_NOSCROLL);
-    ::InvalidateRect(stringGrid1_, nullptr, FALSE);
-}
-
-// --- The link table -------------------------------------------------------
+// --- Notifications ------------------------------------------------------
 
 LRESULT TF_main::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE) {
         OnPageChanged();
         return 0;
     }
-    if (header.hwndFrom != stringGrid1_)
-        return 0;
-    switch (header.code) {
-    case LVN_GETDISPINFOW:
-        OnLinkTableDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
-        return 0;
-    case NM_CUSTOMDRAW:
-        return OnLinkTableCustomDraw(
-            *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
-    }
+    if (header.hwndFrom == linkTable_->hwnd())
+        return linkTable_->OnNotify(header);
+    if (header.code == NM_CUSTOMDRAW && ::GetParent(header.hwndFrom) == hwnd() &&
+        std::find(speedButtons_.begin(), speedButtons_.end(), header.hwndFrom) !=
+            speedButtons_.end())
+        return OnSpeedButtonCustomDraw(
+            *reinterpret_cast<NMCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     return 0;
 }
 
-void TF_main::OnLinkTableDispInfo(NMLVDISPINFOW& info) {
-    LVITEMW& item = info.item;
-    const int row = item.iItem + 1;
-    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= RowCount(links_) || item.iSubItem < 0 ||
-        item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
-        return;
-    const std::u16string cell = CellText(links_, item.iSubItem, row);
-    const std::wstring_view text = View(cell);
-    const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
-    std::copy_n(text.data(), length, item.pszText);
-    item.pszText[length] = L'\0';
-}
-
-LRESULT TF_main::OnLinkTableCustomDraw(NMLVCUSTOMDRAW& draw) {
-    switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
-        const int column = draw.iSubItem;
-        if (column != kRowNumber && column != kResult)
-            return CDRF_DODEFAULT;
-        RECT cell{};
-        ListView_GetSubItemRect(stringGrid1_, item, column, LVIR_BOUNDS, &cell);
-        if (column == kRowNumber) {
-            cell.right = cell.left + ListView_GetColumnWidth(stringGrid1_, kRowNumber);
-            DrawRowNumberCell(draw.nmcd.hdc, item + 1, cell);
-        } else {
-            StringGrid1DrawCell(draw.nmcd.hdc, column, item + 1, cell);
-        }
-        return CDRF_SKIPDEFAULT;
-    }
-    }
-    return CDRF_DODEFAULT;
-}
-
-// Row numbers stand in a fixed column drawn like the column headers: themed
-// and hot-tracked with visual styles, raised button-shadow cells without.
-void TF_main::DrawRowNumberCell(HDC dc, int row, RECT cell) {
-    cell.bottom -= 1; // keep the grid line
-    if (headerTheme_) {
-        const int state = row == hotRowNumberCell_ ? HIS_HOT : HIS_NORMAL;
-        ::DrawThemeBackground(headerTheme_, dc, HP_HEADERITEM, state, &cell, nullptr);
-    } else {
-        ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_BTNSHADOW));
-        ::DrawEdge(dc, &cell, BDR_RAISEDINNER, BF_RECT);
-    }
-    const std::wstring text(View(CellText(links_, kRowNumber, row)));
-    win::SelectedObject font(dc, gridFont_.get());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    RECT textArea = cell;
-    ::InflateRect(&textArea, -Scaled(2), 0);
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea,
+// The button draws its own face, pressed and hot states included; the picture
+// and the caption are ours: the picture at the left with a 5-pixel margin, the
+// caption beside it (the button itself would centre the two together).
+LRESULT TF_main::OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const {
+    if (draw.dwDrawStage != CDDS_PREPAINT)
+        return CDRF_DODEFAULT;
+    const auto index = static_cast<std::size_t>(
+        std::find(speedButtons_.begin(), speedButtons_.end(), draw.hdr.hwndFrom) -
+        speedButtons_.begin());
+    HWND button = speedButtons_[index];
+    RECT face = draw.rc;
+    // Unthemed buttons move their content down and right while pressed.
+    if ((draw.uItemState & CDIS_SELECTED) && !::GetWindowTheme(button))
+        ::OffsetRect(&face, 1, 1);
+    const int iconSize = Scaled(kButtonIconSize96);
+    const int iconLeft = face.left + Scaled(kButtonPictureMargin96);
+    const int iconTop = face.top + (face.bottom - face.top - iconSize) / 2;
+    ::DrawIconEx(draw.hdc, iconLeft, iconTop, buttonIcons_[index].get(), iconSize, iconSize, 0,
+                 nullptr, DI_NORMAL);
+    const std::wstring caption = WindowText(button);
+    RECT text = face;
+    text.left = iconLeft + iconSize + Scaled(kButtonPictureSpacing96);
+    const int saved = ::SaveDC(draw.hdc);
+    ::SelectObject(draw.hdc, buttonFont_.get());
+    ::SetBkMode(draw.hdc, TRANSPARENT);
+    ::SetTextColor(draw.hdc, ::GetSysColor(COLOR_BTNTEXT));
+    ::DrawTextW(draw.hdc, caption.c_str(), static_cast<int>(caption.size()), &text,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
-}
-
-// The Result column: bold marks centred on white, red for a missing image and
-// blue for everything else. With visual styles a 4-pixel strip on the left
-// keeps the row's own background.
-void TF_main::StringGrid1DrawCell(HDC dc, int column, int row, RECT cell) {
-    if (row == 0 || column != kResult)
-        return;
-    cell.bottom -= 1;
-    if (headerTheme_) {
-        const bool selected =
-            ListView_GetItemState(stringGrid1_, row - 1, LVIS_SELECTED) & LVIS_SELECTED;
-        RECT strip = cell;
-        strip.right = strip.left + Scaled(4);
-        ::FillRect(dc, &strip,
-                   ::GetSysColorBrush(selected && ::GetFocus() == stringGrid1_ ? COLOR_HIGHLIGHT
-                                                                               : COLOR_WINDOW));
-        cell.left = strip.right;
-    }
-    ::FillRect(dc, &cell, whiteBrush_.get());
-    const Mark mark = row <= static_cast<int>(links_.size())
-                          ? links_[static_cast<std::size_t>(row - 1)].mark
-                          : Mark::Untested;
-    const std::u16string_view text = MarkText(mark);
-    win::SelectedObject font(dc, gridBoldFont_.get());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, mark == Mark::Missing ? kMissingColour : kFoundColour);
-    ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &cell,
-                DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-}
-
-void TF_main::SetHotRowNumberCell(int row) {
-    if (row == hotRowNumberCell_)
-        return;
-    const int previous = std::exchange(hotRowNumberCell_, row);
-    for (int changed : {previous, row})
-        if (changed > 0)
-            ListView_RedrawItems(stringGrid1_, changed - 1, changed - 1);
-}
-
-LRESULT CALLBACK TF_main::LinkTableProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<TF_main*>(data);
-    if (message == WM_MOUSEMOVE) {
-        LVHITTESTINFO hit{};
-        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const int item = ListView_SubItemHitTest(window, &hit);
-        self->SetHotRowNumberCell(item >= 0 && hit.iSubItem == kRowNumber ? item + 1 : -1);
-        TRACKMOUSEEVENT track{};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = window;
-        ::TrackMouseEvent(&track);
-    } else if (message == WM_MOUSELEAVE) {
-        self->SetHotRowNumberCell(-1);
-    } else if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &TF_main::LinkTableProc, 0);
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    if (saved)
+        ::RestoreDC(draw.hdc, saved);
+    return CDRF_SKIPDEFAULT;
 }
 
 // The speed buttons are pressed with the mouse only and never take the

@@ -4,7 +4,7 @@
 // debug mode the document text.
 
 #include "main/CollectionRun.h"
-#include "main/LinkTable.h"
+#include "main/LinkTableView.h"
 #include "main/WindowsRunSystem.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
@@ -16,6 +16,7 @@
 #include <uxtheme.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace marovan {
@@ -25,7 +26,7 @@ public:
     TF_main();
     ~TF_main() override;
 
-    // The first show: centred on the whole desktop.
+    // The first show: centred in the work area of the window's monitor.
     void Show(int showCommand);
     int RunMessageLoop();
 
@@ -41,6 +42,7 @@ private:
     void CreateControls();
     void CreateFonts();
     void ApplyFonts();
+    void LoadButtonIcons();
     void LayOut();
     void FormCreate();
     void PerformStartupRuns();
@@ -53,19 +55,13 @@ private:
     void SpeedButton6Click(); // Info
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
-    LRESULT OnLinkTableCustomDraw(NMLVCUSTOMDRAW& draw);
-    void OnLinkTableDispInfo(NMLVDISPINFOW& info);
+    LRESULT OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const;
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnPaint();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnClose();
     void OnPageChanged();
 
-    // Cell painting of the link table.
-    void DrawRowNumberCell(HDC dc, int row, RECT cell);
-    void StringGrid1DrawCell(HDC dc, int column, int row, RECT cell);
-    void SetHotRowNumberCell(int row);
-    static LRESULT CALLBACK LinkTableProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK SpeedButtonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     // RunView.
@@ -89,7 +85,7 @@ private:
     void ShowLinkRows();
     void FillDocumentView();
     void SizeStatusToText();
-    void SyncLinkTableRows();
+    void ShowPageControls();
     bool IsDocumentPageShown() const;
     int Scaled(int value96) const;
 
@@ -100,22 +96,19 @@ private:
     std::array<HWND, 5> speedButtons_{};
     HWND progressBar1_ = nullptr;
     HWND pageControl1_ = nullptr;
-    HWND memo1_ = nullptr;       // document text
-    HWND panel2_ = nullptr;      // destination line
-    HWND stringGrid1_ = nullptr; // link table
+    HWND memo1_ = nullptr;  // document text
+    HWND panel2_ = nullptr; // destination line
 
-    win::UniqueFont windowFont_, titleFont_, buttonFont_, lineFont_, memoFont_, gridFont_,
-        gridBoldFont_;
-    win::UniqueBrush panelBrush_, whiteBrush_;
-    win::UniqueImageList rowHeight_;
+    win::UniqueFont windowFont_, titleFont_, buttonFont_, lineFont_, memoFont_;
+    win::UniqueBrush panelBrush_;
     std::array<win::UniqueIcon, 5> buttonIcons_;
-    HTHEME headerTheme_ = nullptr;
 
-    Links links_;                 // the last run's
-    DocumentBytes documentBytes_; // decoded into the debug view when it is shown
+    Links links_;                              // the last run's
+    std::unique_ptr<LinkTableView> linkTable_; // shows links_
+    DocumentBytes documentBytes_;              // decoded into the debug view when it is shown
     bool documentViewStale_ = false;
+    bool documentRedrawSuspended_ = false;
     bool debugMode_ = false;
-    int hotRowNumberCell_ = -1;
 
     WindowsRunSystem system_;
     bool running_ = false;

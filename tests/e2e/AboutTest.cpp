@@ -148,7 +148,7 @@ public:
         return count;
     }
 
-private:
+    // Moves the pointer to `to` and nudges it there until `seen` holds.
     // Gives up when the dialog closes: what follows checks whether it should
     // have.
     void MoveUntil(POINT to, const std::function<bool()>& seen, const wchar_t* what) const {
@@ -166,6 +166,7 @@ private:
         });
     }
 
+private:
     const Marovan& app_;
     HWND dialog_ = nullptr;
 };
@@ -178,18 +179,6 @@ std::wstring Decoded932(const Bytes& bytes) {
         static_cast<std::size_t>(::MultiByteToWideChar(932, 0, input, size, nullptr, 0)), L'\0');
     ::MultiByteToWideChar(932, 0, input, size, text.data(), static_cast<int>(text.size()));
     return text;
-}
-
-// Polls a look on screen, which follows its event by a repaint.
-bool Eventually(const std::function<bool()>& seen) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    for (;;) {
-        if (seen())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(25ms);
-    }
 }
 
 TEST(About, ShowsNameVersionRightsAndContactLines) {
@@ -264,9 +253,11 @@ TEST(About, HoveringALinkLineTurnsItBlueAndBack) {
         MovePointer(about.PlainPoint());
         about.AwaitInput();
         EXPECT_TRUE(about.LooksPlain(id));
-        MovePointer(Centre(line));
-        EXPECT_TRUE(Eventually([&] { return about.LooksHovered(id); }))
-            << "blue while the pointer is over it";
+        // The pointer is nudged within its place until the look comes (see
+        // AwaitInput), as a hand on a mouse does.
+        about.MoveUntil(
+            Centre(line), [&] { return about.LooksHovered(id); },
+            L"the line to turn blue while the pointer is over it");
         // And still so while the pointer rests there: a leave reported while
         // it rests must not take the colour away at any moment.
         const auto rest = std::chrono::steady_clock::now() + 1000ms;
@@ -281,9 +272,9 @@ TEST(About, HoveringALinkLineTurnsItBlueAndBack) {
         if (id == IDC_INF_URL)
             app.Screenshot(L"about-link-hovered");
         // Off the line, onto the empty part of the dialog.
-        MovePointer(about.PlainPoint());
-        EXPECT_TRUE(Eventually([&] { return about.LooksPlain(id); }))
-            << "back to the window-text colour";
+        about.MoveUntil(
+            about.PlainPoint(), [&] { return about.LooksPlain(id); },
+            L"the line to go back to the window-text colour once the pointer is off it");
     }
     ::PostMessageW(about.Control(IDC_INF_OK), BM_CLICK, 0, 0);
     about.WaitUntilClosed();

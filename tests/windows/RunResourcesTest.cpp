@@ -1,11 +1,13 @@
-// Many runs in one process with the real Windows services must leave the
-// process with the handles, GDI objects and window objects it started with:
-// a leak on any path, the failure paths included, would grow with every run.
+// Many runs in one process with the real Windows services and the real link
+// table on screen must leave the process with the handles, GDI objects and
+// window objects it started with: a leak on any path, the failure paths and
+// the table's drawing included, would grow with every run.
 
 #include "ScratchFolder.h"
 
 #include "base/Failure.h"
 #include "main/CollectionRun.h"
+#include "main/LinkTableView.h"
 #include "main/WindowsRunSystem.h"
 #include "tests/support/RecordingView.h"
 
@@ -13,6 +15,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,7 +24,6 @@ namespace {
 
 using test::ScratchFolder;
 
-// Records what a run shows instead of showing it.
 // The program's services with the prompts answered; the options are read
 // from the settings file as always, then the copy options are turned on.
 class AnsweredSystem : public WindowsRunSystem {
@@ -40,6 +42,88 @@ public:
 
     std::optional<std::u16string> folder;
     std::optional<std::u16string> document;
+};
+
+// Records what a run shows, and shows its links in the program's own link
+// table, in a window of its own that is painted after every change.
+class TableWindow : public testing_support::RecordingView {
+public:
+    explicit TableWindow(const Links& links) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &TableWindow::Procedure;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClassName;
+        ::RegisterClassW(&wc);
+        window_ = ::CreateWindowExW(0, kClassName, L"links", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+        if (!window_)
+            return;
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        table_ = std::make_unique<LinkTableView>(window_, 1, links, 96);
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        ::MoveWindow(table_->hwnd(), 0, 0, client.right, client.bottom, TRUE);
+        ::ShowWindow(window_, SW_SHOWNOACTIVATE);
+        Paint();
+    }
+    ~TableWindow() override {
+        if (window_)
+            ::DestroyWindow(window_);
+    }
+    TableWindow(const TableWindow&) = delete;
+    TableWindow& operator=(const TableWindow&) = delete;
+
+    bool Shown() const { return table_ != nullptr; }
+    int customDraws = 0; // notifications of the table's drawing
+
+    void ClearDetails() override {
+        RecordingView::ClearDetails();
+        table_->SyncRows();
+        Paint();
+    }
+    void LinkAdded() override {
+        RecordingView::LinkAdded();
+        table_->SyncRows();
+        Paint();
+    }
+    void LinkChanged(std::size_t index) override {
+        RecordingView::LinkChanged(index);
+        table_->RedrawLink(index);
+        Paint();
+    }
+    int TextWidth(std::u16string_view text) override {
+        RecordingView::TextWidth(text);
+        return table_->TextWidth(text);
+    }
+    void SetColumnWidth(int column, int width) override {
+        RecordingView::SetColumnWidth(column, width);
+        table_->SetColumnWidth(column, width);
+        Paint();
+    }
+
+private:
+    static constexpr wchar_t kClassName[] = L"MarovanRunResourcesTable";
+
+    void Paint() {
+        ::RedrawWindow(window_, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TableWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_NOTIFY && self && self->table_) {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.hwndFrom == self->table_->hwnd()) {
+                self->customDraws += header.code == NM_CUSTOMDRAW;
+                return self->table_->OnNotify(header);
+            }
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    std::unique_ptr<LinkTableView> table_;
 };
 
 struct ResourceCounts {
@@ -138,8 +222,9 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
     const std::wstring noRecord = temp / L"plain.ai";
     test::WriteBytes(noRecord, "%!PS-Adobe-3.0\r\n");
 
-    testing_support::RecordingView view;
     Links links;
+    TableWindow view(links);
+    ASSERT_TRUE(view.Shown()) << "the table's window could not be made";
     AnsweredSystem system;
     // Every way a run can end: completed, no record, cannot open, cancelled.
     const auto run = [&](int n) {
@@ -173,6 +258,7 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
     for (int n = 0; n < 200; ++n)
         run(n);
     const ResourceCounts after = CountResources();
+    ASSERT_GT(view.customDraws, 200) << "the link table was not drawn";
     ASSERT_GT(before.handles, 0u) << "the handles could not be counted";
     ASSERT_GT(before.gdiObjects, 0u) << "the GDI objects could not be counted";
 

@@ -1,0 +1,380 @@
+#include "main/LinkTableView.h"
+
+#include "base/Failure.h"
+#include "platform/Dpi.h"
+#include "platform/WinText.h"
+
+#include <vssym32.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
+
+namespace marovan {
+
+using win::View;
+
+namespace {
+
+constexpr int kRowHeight96 = 20;
+constexpr int kCellMargin96 = 2;
+constexpr std::array<int, kColumnCount> kColumnWidths96 = {30, 35, 150, 500};
+
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kMissingColour = RGB(0xFF, 0x00, 0x00); // red
+constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
+
+// A custom-draw handler gets the control's own DC: whatever it changes (text
+// colour, background mode, font) is put back before the control draws on.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) noexcept
+        : dc_(dc)
+        , saved_(::SaveDC(dc)) {}
+    ~SavedDc() {
+        if (saved_)
+            ::RestoreDC(dc_, saved_);
+    }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
+using OpenThemeDataForDpiFn = HTHEME(WINAPI*)(HWND, LPCWSTR, UINT);
+
+// The theme of column headers at the table's DPI, tied to no window: opened on
+// a control it would become that control's own theme (GetWindowTheme returns
+// the handle opened last), and a control closes its own theme when it goes.
+HTHEME OpenHeaderThemeFor(int dpi) noexcept {
+    static const auto openForDpi = [] {
+        HMODULE uxtheme = ::GetModuleHandleW(L"uxtheme.dll");
+        return uxtheme ? reinterpret_cast<OpenThemeDataForDpiFn>(reinterpret_cast<void*>(
+                             ::GetProcAddress(uxtheme, "OpenThemeDataForDpi")))
+                       : nullptr;
+    }();
+    if (openForDpi)
+        if (HTHEME theme = openForDpi(nullptr, L"HEADER", static_cast<UINT>(dpi)))
+            return theme;
+    return ::OpenThemeData(nullptr, L"HEADER");
+}
+
+void TrackLeave(HWND window) noexcept {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    ::TrackMouseEvent(&track);
+}
+
+} // namespace
+
+LinkTableView::LinkTableView(HWND parent, int id, const Links& links, int dpi)
+    : links_(links)
+    , dpi_(dpi) {
+    // The row-height image list is ours: without LVS_SHAREIMAGELISTS the list
+    // view would destroy it too (Wine's does not; Windows' does).
+    listView_ = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+            LVS_OWNERDATA | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        ::GetModuleHandleW(nullptr), nullptr);
+    if (!listView_)
+        throw Failure(win::U16(win::SystemMessage(::GetLastError())));
+    header_ = ListView_GetHeader(listView_);
+    ListView_SetExtendedListViewStyle(listView_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                     LVS_EX_DOUBLEBUFFER);
+    for (int column = 0; column < kColumnCount; ++column) {
+        LVCOLUMNW c{};
+        c.mask = LVCF_WIDTH | LVCF_TEXT;
+        c.cx = Scaled(kColumnWidths96[column]);
+        c.pszText = const_cast<wchar_t*>(L"");
+        ListView_InsertColumn(listView_, column, &c);
+    }
+    ::SetWindowSubclass(listView_, &LinkTableView::ListViewProc, 0,
+                        reinterpret_cast<DWORD_PTR>(this));
+    if (header_)
+        ::SetWindowSubclass(header_, &LinkTableView::HeaderProc, 0,
+                            reinterpret_cast<DWORD_PTR>(this));
+    whiteBrush_.reset(::CreateSolidBrush(kWhite));
+    CreateFonts();
+    ApplyFonts();
+    OpenHeaderTheme();
+    SyncRows();
+}
+
+// The parent destroys the list view with itself; when this object goes first,
+// the list view is cut loose from everything the object owns.
+LinkTableView::~LinkTableView() {
+    if (!::IsWindow(listView_))
+        return;
+    if (header_)
+        ::RemoveWindowSubclass(header_, &LinkTableView::HeaderProc, 0);
+    ::RemoveWindowSubclass(listView_, &LinkTableView::ListViewProc, 0);
+    ListView_SetImageList(listView_, nullptr, LVSIL_SMALL);
+}
+
+int LinkTableView::Scaled(int value96) const {
+    return win::Scale(value96, dpi_);
+}
+
+void LinkTableView::CreateFonts() {
+    font_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13}, dpi_));
+    boldFont_.reset(win::CreateScaledFont({L"ＭＳ ゴシック", 13, true}, dpi_));
+}
+
+void LinkTableView::ApplyFonts() {
+    ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    win::UniqueImageList rowHeight(ImageList_Create(1, Scaled(kRowHeight96), ILC_COLOR32, 0, 0));
+    ListView_SetImageList(listView_, rowHeight.get(), LVSIL_SMALL);
+    rowHeight_ = std::move(rowHeight);
+}
+
+void LinkTableView::OpenHeaderTheme() {
+    win::UniqueTheme theme(OpenHeaderThemeFor(dpi_));
+    headerTheme_ = std::move(theme);
+}
+
+void LinkTableView::SetDpi(int dpi) {
+    dpi_ = dpi;
+    // New fonts, image list and theme first; the list view takes them, and
+    // only then do the old ones go, as these locals leave.
+    const win::UniqueFont oldFont = std::move(font_), oldBoldFont = std::move(boldFont_);
+    const win::UniqueImageList oldRowHeight = std::move(rowHeight_);
+    const win::UniqueTheme oldTheme = std::move(headerTheme_);
+    CreateFonts();
+    ApplyFonts();
+    OpenHeaderTheme();
+    for (int column = 0; column < kColumnCount; ++column)
+        ListView_SetColumnWidth(listView_, column, Scaled(kColumnWidths96[column]));
+    ::InvalidateRect(listView_, nullptr, TRUE);
+}
+
+void LinkTableView::OnThemeChanged() {
+    const win::UniqueTheme oldTheme = std::move(headerTheme_);
+    OpenHeaderTheme();
+    ::InvalidateRect(listView_, nullptr, TRUE);
+}
+
+// The list view holds no text of its own: rows come from the link table.
+// Item i is table row i + 1; the header control is row 0.
+void LinkTableView::SyncRows() {
+    for (int column = 1; column < kColumnCount; ++column) {
+        const std::wstring title(View(HeaderText(column)));
+        LVCOLUMNW c{};
+        c.mask = LVCF_TEXT;
+        c.pszText = const_cast<wchar_t*>(title.c_str());
+        ListView_SetColumn(listView_, column, &c);
+    }
+    ListView_SetItemCountEx(listView_, RowCount(links_) - 1, LVSICF_NOSCROLL);
+    ::InvalidateRect(listView_, nullptr, FALSE);
+}
+
+void LinkTableView::RedrawLink(std::size_t index) {
+    const int item = static_cast<int>(index);
+    ListView_RedrawItems(listView_, item, item);
+}
+
+int LinkTableView::TextWidth(std::u16string_view text) const {
+    win::WindowDc dc(listView_);
+    win::SelectedObject font(dc.get(), font_.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), View(text).data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+void LinkTableView::SetColumnWidth(int column, int width) {
+    ListView_SetColumnWidth(listView_, column, width);
+}
+
+LRESULT LinkTableView::OnNotify(const NMHDR& header) {
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        OnDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    case NM_CUSTOMDRAW:
+        return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    }
+    return 0;
+}
+
+void LinkTableView::OnDispInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    const int row = item.iItem + 1;
+    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= RowCount(links_) || item.iSubItem < 0 ||
+        item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
+        return;
+    const std::u16string cell = CellText(links_, item.iSubItem, row);
+    const std::wstring_view text = View(cell);
+    const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
+    std::copy_n(text.data(), length, item.pszText);
+    item.pszText[length] = L'\0';
+}
+
+LRESULT LinkTableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+        const int column = draw.iSubItem;
+        if (column != kRowNumber && column != kResult)
+            return CDRF_DODEFAULT;
+        RECT cell{};
+        ListView_GetSubItemRect(listView_, item, column, LVIR_BOUNDS, &cell);
+        const SavedDc saved(draw.nmcd.hdc);
+        if (column == kRowNumber) {
+            // The first sub-item's bounds are the whole row's.
+            cell.right = cell.left + ListView_GetColumnWidth(listView_, kRowNumber);
+            cell.bottom -= 1; // keep the grid line
+            const int row = item + 1;
+            DrawFixedCell(draw.nmcd.hdc, cell, row == hotRowNumberCell_,
+                          CellText(links_, kRowNumber, row));
+        } else {
+            DrawResultCell(draw.nmcd.hdc, item + 1, cell);
+        }
+        return CDRF_SKIPDEFAULT;
+    }
+    }
+    return CDRF_DODEFAULT;
+}
+
+// The header row is drawn as the fixed cells are, its titles with the fixed
+// cells' narrow margin: the control's own margins leave no room for "結果"
+// in its column.
+LRESULT LinkTableView::OnHeaderCustomDraw(NMCUSTOMDRAW& draw) {
+    switch (draw.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const int column = static_cast<int>(draw.dwItemSpec);
+        const SavedDc saved(draw.hdc);
+        DrawFixedCell(draw.hdc, draw.rc, column == hotHeaderItem_, HeaderText(column));
+        return CDRF_SKIPDEFAULT;
+    }
+    }
+    return CDRF_DODEFAULT;
+}
+
+// A fixed cell: themed and hot-tracked with visual styles, raised
+// button-shadow cells without.
+void LinkTableView::DrawFixedCell(HDC dc, RECT cell, bool hot, std::u16string_view text) const {
+    if (headerTheme_) {
+        ::DrawThemeBackground(headerTheme_.get(), dc, HP_HEADERITEM, hot ? HIS_HOT : HIS_NORMAL,
+                              &cell, nullptr);
+    } else {
+        ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_BTNSHADOW));
+        ::DrawEdge(dc, &cell, BDR_RAISEDINNER, BF_RECT);
+    }
+    ::SelectObject(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT textArea = cell;
+    ::InflateRect(&textArea, -Scaled(kCellMargin96), 0);
+    ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &textArea,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+// The Result column: bold marks centred on white, red for a missing image and
+// blue for everything else. With visual styles a 4-pixel strip on the left
+// keeps the row's own background.
+void LinkTableView::DrawResultCell(HDC dc, int row, RECT cell) const {
+    cell.bottom -= 1;
+    if (headerTheme_) {
+        const bool selected =
+            ListView_GetItemState(listView_, row - 1, LVIS_SELECTED) & LVIS_SELECTED;
+        RECT strip = cell;
+        strip.right = strip.left + Scaled(4);
+        ::FillRect(dc, &strip,
+                   ::GetSysColorBrush(selected && ::GetFocus() == listView_ ? COLOR_HIGHLIGHT
+                                                                            : COLOR_WINDOW));
+        cell.left = strip.right;
+    }
+    ::FillRect(dc, &cell, whiteBrush_.get());
+    const Mark mark = row <= static_cast<int>(links_.size())
+                          ? links_[static_cast<std::size_t>(row - 1)].mark
+                          : Mark::Untested;
+    const std::u16string_view text = MarkText(mark);
+    ::SelectObject(dc, boldFont_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, mark == Mark::Missing ? kMissingColour : kFoundColour);
+    ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &cell,
+                DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+}
+
+void LinkTableView::SetHotRowNumberCell(int row) {
+    if (row == hotRowNumberCell_)
+        return;
+    const int previous = std::exchange(hotRowNumberCell_, row);
+    for (int changed : {previous, row})
+        if (changed > 0)
+            ListView_RedrawItems(listView_, changed - 1, changed - 1);
+}
+
+void LinkTableView::SetHotHeaderItem(int item) {
+    if (item == hotHeaderItem_)
+        return;
+    hotHeaderItem_ = item;
+    ::InvalidateRect(header_, nullptr, FALSE);
+}
+
+LRESULT CALLBACK LinkTableView::ListViewProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<LinkTableView*>(data);
+    switch (message) {
+    case WM_NOTIFY: {
+        // The header's drawing is asked of its parent, the list view.
+        auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (header.hwndFrom == self->header_ && header.code == NM_CUSTOMDRAW)
+            return self->OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+        break;
+    }
+    case WM_MOUSEMOVE: {
+        LVHITTESTINFO hit{};
+        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const int item = ListView_SubItemHitTest(window, &hit);
+        self->SetHotRowNumberCell(item >= 0 && hit.iSubItem == kRowNumber ? item + 1 : -1);
+        TrackLeave(window);
+        break;
+    }
+    case WM_MOUSELEAVE:
+        self->SetHotRowNumberCell(-1);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(window, &LinkTableView::ListViewProc, 0);
+        break;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK LinkTableView::HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<LinkTableView*>(data);
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        HDHITTESTINFO hit{};
+        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const int item = static_cast<int>(
+            ::SendMessageW(window, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        self->SetHotHeaderItem(item >= 0 && (hit.flags & HHT_ONHEADER) ? item : -1);
+        TrackLeave(window);
+        break;
+    }
+    case WM_MOUSELEAVE:
+        self->SetHotHeaderItem(-1);
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(window, &LinkTableView::HeaderProc, 0);
+        break;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+} // namespace marovan

@@ -1,0 +1,77 @@
+#pragma once
+// The link table on screen: a report list view with owner data over the run's
+// links. Its header row and its column of row numbers are fixed cells, drawn
+// alike: themed and hot-tracked with visual styles, raised button-shadow cells
+// without. The Result column shows bold marks centred on white. The view owns
+// its fonts, brush, row-height image list and header theme, and makes them
+// anew for each DPI, new before old.
+
+#include "main/LinkTable.h"
+#include "platform/Handles.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <string_view>
+
+namespace marovan {
+
+class LinkTableView {
+public:
+    // Creates the list view as a visible child of `parent`, placed later by
+    // the parent's layout; throws Failure when it cannot.
+    LinkTableView(HWND parent, int id, const Links& links, int dpi);
+    ~LinkTableView();
+    LinkTableView(const LinkTableView&) = delete;
+    LinkTableView& operator=(const LinkTableView&) = delete;
+
+    HWND hwnd() const noexcept { return listView_; }
+
+    // Fonts, row height, column widths and theme for `dpi`.
+    void SetDpi(int dpi);
+    // The system's visual style was switched: the header theme is opened anew.
+    void OnThemeChanged();
+
+    // Shows as many rows as the links need, with the header titles.
+    void SyncRows();
+    void RedrawLink(std::size_t index);
+    // Width in pixels of `text` in the table's font.
+    int TextWidth(std::u16string_view text) const;
+    void SetColumnWidth(int column, int width);
+
+    // WM_NOTIFY from the list view, which the parent hands on.
+    LRESULT OnNotify(const NMHDR& header);
+
+private:
+    void CreateFonts();
+    void ApplyFonts();
+    void OpenHeaderTheme();
+    int Scaled(int value96) const;
+
+    void OnDispInfo(NMLVDISPINFOW& info) const;
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+    LRESULT OnHeaderCustomDraw(NMCUSTOMDRAW& draw);
+    void DrawFixedCell(HDC dc, RECT cell, bool hot, std::u16string_view text) const;
+    void DrawResultCell(HDC dc, int row, RECT cell) const;
+    void SetHotRowNumberCell(int row);
+    void SetHotHeaderItem(int item);
+
+    static LRESULT CALLBACK ListViewProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    const Links& links_;
+    int dpi_;
+    HWND listView_ = nullptr;
+    HWND header_ = nullptr;
+    win::UniqueFont font_, boldFont_;
+    win::UniqueBrush whiteBrush_;
+    // Rows are as high as the small image list, whatever the font.
+    win::UniqueImageList rowHeight_;
+    win::UniqueTheme headerTheme_; // null without visual styles
+    int hotRowNumberCell_ = -1;
+    int hotHeaderItem_ = -1;
+};
+
+} // namespace marovan
