@@ -44,6 +44,10 @@ struct Link {
     bool IsFound() const noexcept { return mark == Mark::Found || mark == Mark::Beside; }
     // A link succeeds when its image is in the destination at the end of the run.
     bool Failed() const noexcept;
+    // Its mark is drawn in red: missing, or found but not collected.
+    bool ShownAsFailure() const noexcept {
+        return mark == Mark::Missing || (IsFound() && outcome != Outcome::Pending && Failed());
+    }
 };
 
 using Links = std::vector<Link>;
