@@ -21,4 +21,15 @@ std::u16string_view FolderPartOf(std::u16string_view path) noexcept;
 // or an empty folder gets one.
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 
+// True for a path that names its place without the current folder or the
+// current drive: a drive letter with its colon and a separator ("C:\x"), a
+// share ("\\server\share\x"), or the "\\?\" form of either. Relative
+// paths ("x.png"), rooted ones without a drive ("\x.png", "/Users/..."),
+// drive-relative ones ("C:x.png") and device paths are not.
+bool IsFullPath(std::u16string_view path) noexcept;
+
+// The host a share path names ("server" of "\\server\share\x" and of
+// "\\?\UNC\server\share\x"); empty for any other path.
+std::u16string_view HostOf(std::u16string_view path) noexcept;
+
 } // namespace marovan

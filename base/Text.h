@@ -17,4 +17,8 @@ inline std::u16string Decimal(long long value) {
 // blanks, control characters and full stops go.
 std::u16string_view TrimmedDescription(std::u16string_view description) noexcept;
 
+// The same for a reason that ends a sentence of the program's own: a closing
+// ideographic full stop goes too.
+std::u16string_view TrimmedReason(std::u16string_view description) noexcept;
+
 } // namespace marovan

@@ -3,11 +3,13 @@
 #include "base/Failure.h"
 #include "base/Paths.h"
 #include "base/Text.h"
+#include "main/Collecting.h"
 #include "main/Extraction.h"
 #include "main/LinkTable.h"
 
 #include <algorithm>
 #include <new>
+#include <set>
 
 namespace marovan {
 
@@ -69,39 +71,96 @@ void SizeColumns(RunView& view, const Links& links) {
     }
 }
 
+// Tests where images are. A share's host that has not answered in time is not
+// asked again in this run.
+class Locator {
+public:
+    Locator(RunView& view, RunSystem& system)
+        : view_(view)
+        , system_(system) {}
+
+    RunSystem::Presence Locate(std::u16string_view path) {
+        const std::u16string host = FoldedHost(path);
+        if (!host.empty() && silentHosts_.contains(host))
+            return RunSystem::Presence::SilentHost;
+        const auto presence = system_.Locate(path, [this] { view_.KeepResponsive(); });
+        if (presence == RunSystem::Presence::SilentHost)
+            silentHosts_.insert(host);
+        return presence;
+    }
+
+private:
+    // Host names know no case.
+    static std::u16string FoldedHost(std::u16string_view path) {
+        std::u16string host(HostOf(path));
+        for (char16_t& c : host)
+            if (c >= u'a' && c <= u'z')
+                c = static_cast<char16_t>(c - u'a' + u'A');
+        return host;
+    }
+
+    RunView& view_;
+    RunSystem& system_;
+    std::set<std::u16string> silentHosts_;
+};
+
 void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
                std::u16string_view documentPath, Links& links) {
+    Locator locator(view, system);
     for (std::size_t index = 0; index < links.size(); ++index) {
         Link& link = links[index];
         link.mark = Mark::Missing;
-        if (system.FileExists(link.path)) {
+        // Only a full path names the same file whatever the current folder.
+        const auto atPath =
+            IsFullPath(link.path) ? locator.Locate(link.path) : RunSystem::Presence::NoFile;
+        if (atPath == RunSystem::Presence::File) {
             link.mark = Mark::Found;
             link.source = link.path;
         } else if (options.errSearch) {
             std::u16string beside = BesideDocument(documentPath, link.fileName);
-            if (system.FileExists(beside)) {
+            if (locator.Locate(beside) == RunSystem::Presence::File) {
                 link.mark = Mark::Beside;
                 link.source = std::move(beside);
             }
         }
+        if (link.mark == Mark::Missing && atPath == RunSystem::Presence::SilentHost)
+            link.reason = HostOf(link.path);
         view.LinkChanged(index);
         // A link to a slow or unreachable share can take seconds to test.
         view.KeepResponsive();
     }
 }
 
-void CopyFoundImages(RunView& view, RunSystem& system, std::u16string_view destination,
-                     Links& links) {
+void CollectImages(RunView& view, Collector& collector, Links& links) {
     for (std::size_t index = 0; index < links.size(); ++index) {
         view.StepProgress();
         Link& link = links[index];
         if (link.IsFound()) {
-            link.copy = system.CopyIntoFolder(link.source, destination) ? CopyResult::Copied
-                                                                        : CopyResult::Refused;
-            view.LinkChanged(index);
+            Collector::Result result = collector.Collect(link.source, link.fileName);
+            link.outcome = result.outcome;
+            link.reason = std::move(result.reason);
+        } else {
+            link.outcome = Outcome::NotFound;
         }
+        view.LinkChanged(index);
         view.KeepResponsive();
     }
+}
+
+// Copies the document itself by the same rules as its images; what went
+// wrong, if anything.
+std::optional<std::u16string> CollectDocument(Collector& collector,
+                                              std::u16string_view documentPath) {
+    Link document;
+    document.path = documentPath;
+    document.source = documentPath;
+    const Collector::Result result = collector.Collect(documentPath, FileNameOf(documentPath));
+    if (Collected(result.outcome))
+        return std::nullopt;
+    if (result.outcome == Outcome::Refused)
+        return std::u16string(TrimmedReason(result.reason));
+    document.outcome = result.outcome;
+    return OutcomeText(document);
 }
 
 } // namespace
@@ -119,13 +178,21 @@ std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_v
     return JoinPath(FolderPartOf(documentPath), fileName);
 }
 
-Summary SummaryOf(int links, int failures) {
+Summary SummaryOf(int links, int failures,
+                  const std::optional<std::u16string>& documentCopyFailure) {
+    Summary summary;
     if (failures == 0)
-        return {MessageKind::Information,
-                u"画像収集が完了しました。\r\n成功：  " + Decimal(links) + u"個\r\n失敗：  0個"};
-    return {MessageKind::Error, u"一部画像の収集を失敗しました！\r\n成功：  " +
-                                    Decimal(links - failures) + u"個\r\n失敗：  " +
-                                    Decimal(failures) + u"個"};
+        summary = {MessageKind::Information,
+                   u"画像収集が完了しました。\r\n成功：  " + Decimal(links) + u"個\r\n失敗：  0個"};
+    else
+        summary = {MessageKind::Error, u"一部画像の収集を失敗しました！\r\n成功：  " +
+                                           Decimal(links - failures) + u"個\r\n失敗：  " +
+                                           Decimal(failures) + u"個"};
+    if (documentCopyFailure) {
+        summary.kind = MessageKind::Error;
+        summary.text += u"\r\nAIファイルをコピーできませんでした：" + *documentCopyFailure;
+    }
+    return summary;
 }
 
 RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
@@ -193,9 +260,11 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
     view.SetStatus(u"リンク画像ファイルのコピー中...");
     MarkLinks(view, system, options, *documentPath, links);
     view.StepProgress();
+    Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
+    std::optional<std::u16string> documentCopyFailure;
     if (options.aiCopy)
-        system.CopyIntoFolder(*documentPath, *destination);
-    CopyFoundImages(view, system, *destination, links);
+        documentCopyFailure = CollectDocument(collector, *documentPath);
+    CollectImages(view, collector, links);
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
@@ -204,7 +273,8 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
     const auto failures =
         std::count_if(links.begin(), links.end(), [](const Link& link) { return link.Failed(); });
     view.SetStatus(u"");
-    const Summary summary = SummaryOf(static_cast<int>(links.size()), static_cast<int>(failures));
+    const Summary summary =
+        SummaryOf(static_cast<int>(links.size()), static_cast<int>(failures), documentCopyFailure);
     view.ShowMessage(summary.kind, summary.text);
     return RunEnd::Completed;
 }

@@ -6,6 +6,7 @@
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
 #include "base/MessageKind.h"
+#include "main/ImageIdentity.h"
 #include "main/Links.h"
 #include "settings/Options.h"
 
@@ -80,10 +81,31 @@ public:
     // The system's description of running out of memory.
     virtual std::u16string OutOfMemoryDescription() = 0;
 
-    // True only for an existing regular file.
-    virtual bool FileExists(std::u16string_view path) = 0;
-    // True when the file is in the folder afterwards.
-    virtual bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) = 0;
+    // Whether an existing regular file is at `path`. A share's host that does
+    // not answer in time gives SilentHost; `keepResponsive` is called while
+    // the answer is awaited.
+    enum class Presence { File, NoFile, SilentHost };
+    virtual Presence Locate(std::u16string_view path,
+                            const std::function<void()>& keepResponsive) = 0;
+    // What tells the image of an existing regular file apart; nothing for
+    // anything else.
+    virtual std::optional<FileFacts> FactsOf(std::u16string_view path) = 0;
+    // Whether two file names name one file in a folder.
+    virtual bool SameFileName(std::u16string_view a, std::u16string_view b) = 0;
+    // Copies a file to `target`, which must not exist yet, keeping its time
+    // stamps and without any dialog, with `keepResponsive` called while a long
+    // copy goes on. Nothing on success; the system's reason when it failed.
+    virtual std::optional<std::u16string>
+    CopyImage(std::u16string_view source, std::u16string_view target,
+              const std::function<void()>& keepResponsive) = 0;
+    // Moves a file to the Recycle Bin. Where it would be destroyed for good
+    // instead, the user is asked first and may decline.
+    enum class Recycling { Recycled, Declined, Failed };
+    struct RecycleResult {
+        Recycling result;
+        std::u16string reason; // the system's, when it failed
+    };
+    virtual RecycleResult Recycle(std::u16string_view path) = 0;
     virtual void OpenFolder(std::u16string_view folder) = 0;
 };
 
@@ -106,11 +128,13 @@ std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view d
 // link's file name.
 std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_view fileName);
 
-// The summary message for n links of which f failed.
+// The summary message for n links of which f failed; a document copy that
+// failed adds a last line with its reason.
 struct Summary {
     MessageKind kind;
     std::u16string text;
 };
-Summary SummaryOf(int links, int failures);
+Summary SummaryOf(int links, int failures,
+                  const std::optional<std::u16string>& documentCopyFailure = std::nullopt);
 
 } // namespace marovan

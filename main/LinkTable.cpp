@@ -33,20 +33,6 @@ std::size_t CellLength(const Links& links, int column, int row) {
 
 } // namespace
 
-std::u16string_view MarkText(Mark mark) noexcept {
-    switch (mark) {
-    case Mark::Found:
-        return u"\u25CB"; // ○
-    case Mark::Beside:
-        return u"\u25B3"; // △
-    case Mark::Missing:
-        return u"\u00D7"; // ×
-    case Mark::Untested:
-        break;
-    }
-    return {};
-}
-
 std::u16string_view HeaderText(int column) noexcept {
     return column >= 0 && column < kColumnCount ? kHeader[static_cast<std::size_t>(column)]
                                                 : std::u16string_view{};

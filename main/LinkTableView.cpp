@@ -21,9 +21,11 @@ namespace {
 constexpr int kRowHeight96 = 20;
 constexpr int kCellMargin96 = 2;
 constexpr std::array<int, kColumnCount> kColumnWidths96 = {30, 35, 150, 500};
+constexpr int kTipWidth96 = 600;
+constexpr UINT_PTR kOutcomeTool = 1;
 
 constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF kMissingColour = RGB(0xFF, 0x00, 0x00); // red
+constexpr COLORREF kFailureColour = RGB(0xFF, 0x00, 0x00); // red
 constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
 
 // A custom-draw handler gets the control's own DC: whatever it changes (text
@@ -105,7 +107,79 @@ LinkTableView::LinkTableView(HWND parent, int id, const Links& links, int dpi)
     CreateFonts();
     ApplyFonts();
     OpenHeaderTheme();
+    CreateOutcomeTip();
     SyncRows();
+}
+
+// One tool over the whole table; its text is the outcome of the row under the
+// pointer, asked for each time the tip is about to show.
+void LinkTableView::CreateOutcomeTip() {
+    tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, listView_, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+    if (!tip_)
+        return; // the table works without its tips
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = 0; // the list view's mouse messages are relayed below, after the row is known
+    tool.hwnd = listView_;
+    tool.uId = kOutcomeTool;
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    ::GetClientRect(listView_, &tool.rect);
+    ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
+}
+
+void LinkTableView::FitOutcomeTip() const {
+    if (!tip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = listView_;
+    tool.uId = kOutcomeTool;
+    ::GetClientRect(listView_, &tool.rect);
+    ::SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
+}
+
+// A new row under the pointer: the tip shown for the last one goes, and the
+// next one asks for its text afresh.
+void LinkTableView::SetTipRow(int row) {
+    if (row == tipRow_)
+        return;
+    tipRow_ = row;
+    if (tip_)
+        ::SendMessageW(tip_, TTM_POP, 0, 0);
+}
+
+// The tip learns of the pointer from the messages the table gets; it is told
+// only once the row under the pointer is known, so that it shows that row's
+// outcome.
+void LinkTableView::RelayToTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (!tip_)
+        return;
+    MSG relayed{};
+    relayed.hwnd = window;
+    relayed.message = message;
+    relayed.wParam = wParam;
+    relayed.lParam = lParam;
+    ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void LinkTableView::OnTipText(NMTTDISPINFOW& info) {
+    tipText_.clear();
+    if (tipRow_ >= 1 && tipRow_ <= static_cast<int>(links_.size()))
+        tipText_ = win::Wide(OutcomeText(links_[static_cast<std::size_t>(tipRow_ - 1)]));
+    // An empty text shows no tip.
+    info.lpszText = tipText_.data();
+    info.hinst = nullptr;
+}
+
+std::u16string LinkTableView::OutcomeOf(int item) const {
+    if (item < 0 || item >= static_cast<int>(links_.size()))
+        return {};
+    return OutcomeText(links_[static_cast<std::size_t>(item)]);
 }
 
 // The parent destroys the list view with itself; when this object goes first,
@@ -152,6 +226,7 @@ void LinkTableView::SetDpi(int dpi) {
     OpenHeaderTheme();
     for (int column = 0; column < kColumnCount; ++column)
         ListView_SetColumnWidth(listView_, column, Scaled(kColumnWidths96[column]));
+    FitOutcomeTip();
     ::InvalidateRect(listView_, nullptr, TRUE);
 }
 
@@ -298,13 +373,13 @@ void LinkTableView::DrawResultCell(HDC dc, int row, RECT cell) const {
         cell.left = strip.right;
     }
     ::FillRect(dc, &cell, whiteBrush_.get());
-    const Mark mark = row <= static_cast<int>(links_.size())
-                          ? links_[static_cast<std::size_t>(row - 1)].mark
-                          : Mark::Untested;
-    const std::u16string_view text = MarkText(mark);
+    const Link* link = row <= static_cast<int>(links_.size())
+                           ? &links_[static_cast<std::size_t>(row - 1)]
+                           : nullptr;
+    const std::u16string_view text = MarkText(link ? link->mark : Mark::Untested);
     ::SelectObject(dc, boldFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, mark == Mark::Missing ? kMissingColour : kFoundColour);
+    ::SetTextColor(dc, link && link->ShownAsFailure() ? kFailureColour : kFoundColour);
     ::DrawTextW(dc, View(text).data(), static_cast<int>(text.size()), &cell,
                 DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
 }
@@ -330,10 +405,15 @@ LRESULT CALLBACK LinkTableView::ListViewProc(HWND window, UINT message, WPARAM w
     auto* self = reinterpret_cast<LinkTableView*>(data);
     switch (message) {
     case WM_NOTIFY: {
-        // The header's drawing is asked of its parent, the list view.
+        // The header's drawing and the tip's text are asked of their parent,
+        // the list view.
         auto& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.hwndFrom == self->header_ && header.code == NM_CUSTOMDRAW)
             return self->OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+        if (header.hwndFrom == self->tip_ && header.code == TTN_GETDISPINFOW) {
+            self->OnTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
+            return 0;
+        }
         break;
     }
     case WM_MOUSEMOVE: {
@@ -341,11 +421,25 @@ LRESULT CALLBACK LinkTableView::ListViewProc(HWND window, UINT message, WPARAM w
         hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const int item = ListView_SubItemHitTest(window, &hit);
         self->SetHotRowNumberCell(item >= 0 && hit.iSubItem == kRowNumber ? item + 1 : -1);
+        self->SetTipRow(item >= 0 ? item + 1 : -1);
+        self->RelayToTip(window, message, wParam, lParam);
         TrackLeave(window);
         break;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        self->RelayToTip(window, message, wParam, lParam);
+        break;
     case WM_MOUSELEAVE:
         self->SetHotRowNumberCell(-1);
+        self->SetTipRow(-1);
+        break;
+    case WM_SIZE:
+        self->FitOutcomeTip();
         break;
     case WM_NCDESTROY:
         ::RemoveWindowSubclass(window, &LinkTableView::ListViewProc, 0);

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace marovan {
@@ -44,6 +45,9 @@ public:
     // WM_NOTIFY from the list view, which the parent hands on.
     LRESULT OnNotify(const NMHDR& header);
 
+    // What became of the link of a list item, as the window tells it.
+    std::u16string OutcomeOf(int item) const;
+
 private:
     void CreateFonts();
     void ApplyFonts();
@@ -57,6 +61,11 @@ private:
     void DrawResultCell(HDC dc, int row, RECT cell) const;
     void SetHotRowNumberCell(int row);
     void SetHotHeaderItem(int item);
+    void CreateOutcomeTip();
+    void FitOutcomeTip() const;
+    void SetTipRow(int row);
+    void RelayToTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+    void OnTipText(NMTTDISPINFOW& info);
 
     static LRESULT CALLBACK ListViewProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -72,6 +81,9 @@ private:
     win::UniqueTheme headerTheme_; // null without visual styles
     int hotRowNumberCell_ = -1;
     int hotHeaderItem_ = -1;
+    HWND tip_ = nullptr; // owned by the list view, and destroyed with it
+    int tipRow_ = -1;
+    std::wstring tipText_; // what the tip shows, kept while it shows it
 };
 
 } // namespace marovan

@@ -18,11 +18,17 @@ enum class Mark : std::uint8_t {
     Missing, // neither
 };
 
-// What copying the image into the destination did.
-enum class CopyResult : std::uint8_t {
-    NotTried, // missing, or the run ended before it
-    Copied,   // the image is in the destination folder
-    Refused,  // the system did not copy it
+// What became of a link's image.
+enum class Outcome : std::uint8_t {
+    Pending,      // the run has not come to it
+    Copied,       // copied into the destination
+    AlreadyThere, // the destination already held the same image
+    Replaced,     // a different file of its name went to the Recycle Bin first
+    NameTaken,    // another image of this run holds its name in the destination
+    SameAsAbove,  // the same image as an earlier link, collected there
+    KeptExisting, // the user kept the destination's different file of its name
+    Refused,      // the system refused; `reason` says why
+    NotFound,     // no image was found
 };
 
 struct Link {
@@ -30,14 +36,27 @@ struct Link {
     std::u16string fileName; // its file-name part
     Mark mark = Mark::Untested;
     std::u16string source; // where the image was found; empty unless found
-    CopyResult copy = CopyResult::NotTried;
+    Outcome outcome = Outcome::Pending;
+    // Why: the system's reason for a refused copy, or the host of a share
+    // that did not answer for a link not found.
+    std::u16string reason;
 
     bool IsFound() const noexcept { return mark == Mark::Found || mark == Mark::Beside; }
-    // A link succeeds when its image was found and is in the destination.
-    bool Failed() const noexcept { return !IsFound() || copy == CopyResult::Refused; }
+    // A link succeeds when its image is in the destination at the end of the run.
+    bool Failed() const noexcept;
+    // Its mark is drawn in red: missing, or found but not collected.
+    bool ShownAsFailure() const noexcept {
+        return mark == Mark::Missing || (IsFound() && outcome != Outcome::Pending && Failed());
+    }
 };
 
 using Links = std::vector<Link>;
+
+// True for the outcomes that leave the image in the destination.
+bool Collected(Outcome outcome) noexcept;
+
+// What became of the link, as the window tells it.
+std::u16string OutcomeText(const Link& link);
 
 // The result mark as the table shows it: "○", "△" or "×"; empty until the
 // link has been tested.

@@ -220,7 +220,13 @@ void TF_main::FormCreate() {
     ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kCollapsedHeight96),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     linkTable_->SyncRows(); // the header row
-    settings::EnsureExists();
+    // A program folder that cannot take the settings file is reported once;
+    // every run then takes the defaults, the start-up runs too.
+    try {
+        settings::EnsureExists();
+    } catch (const Failure& failure) {
+        win::ReportFailure(hwnd(), failure.Message());
+    }
     PerformStartupRuns();
 }
 
@@ -580,13 +586,25 @@ void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
 
 // --- Notifications ------------------------------------------------------
 
+// A row the user selects tells its outcome in the status line; during a run
+// the status line belongs to the run's steps.
+void TF_main::OnLinkRowChanged(const NMLISTVIEW& change) {
+    if (running_ || change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
+        !(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED))
+        return;
+    SetStatus(linkTable_->OutcomeOf(change.iItem));
+}
+
 LRESULT TF_main::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE) {
         OnPageChanged();
         return 0;
     }
-    if (header.hwndFrom == linkTable_->hwnd())
+    if (header.hwndFrom == linkTable_->hwnd()) {
+        if (header.code == LVN_ITEMCHANGED)
+            OnLinkRowChanged(*reinterpret_cast<const NMLISTVIEW*>(&header));
         return linkTable_->OnNotify(header);
+    }
     if (header.code == NM_CUSTOMDRAW && ::GetParent(header.hwndFrom) == hwnd() &&
         std::find(speedButtons_.begin(), speedButtons_.end(), header.hwndFrom) !=
             speedButtons_.end())

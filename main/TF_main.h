@@ -55,6 +55,7 @@ private:
     void SpeedButton6Click(); // Info
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
+    void OnLinkRowChanged(const NMLISTVIEW& change);
     LRESULT OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const;
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     void OnPaint();

@@ -1,6 +1,8 @@
 #include "main/WindowsRunSystem.h"
 
 #include "base/Failure.h"
+#include "base/Paths.h"
+#include "platform/Collecting.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
@@ -14,6 +16,7 @@ using win::Wide;
 
 WindowsRunSystem::WindowsRunSystem(UINT codePage)
     : codePage_(codePage)
+    , shareProbe_([](const std::wstring& path) { return win::IsRegularFile(path); })
     , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
@@ -43,7 +46,7 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
 DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
                                              const std::function<void()>& keepResponsive) {
     try {
-        return win::ReadWholeFile(View(path), keepResponsive);
+        return win::ReadWholeFile(win::LongPathForm(View(path)), keepResponsive);
     } catch (const SystemError& error) {
         throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
     }
@@ -61,12 +64,54 @@ std::u16string WindowsRunSystem::OutOfMemoryDescription() {
     return U16(win::SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
 }
 
-bool WindowsRunSystem::FileExists(std::u16string_view path) {
-    return win::IsRegularFile(View(path));
+RunSystem::Presence WindowsRunSystem::Locate(std::u16string_view path,
+                                             const std::function<void()>& keepResponsive) {
+    std::wstring name = win::LongPathForm(View(path));
+    if (HostOf(path).empty())
+        return win::IsRegularFile(name) ? Presence::File : Presence::NoFile;
+    // A host that is off or gone can keep the system's answer back for half
+    // a minute or more.
+    const auto answer = win::AskWithin([probe = shareProbe_, name] { return probe(name); },
+                                       static_cast<DWORD>(sharePatience_.count()), keepResponsive);
+    if (!answer)
+        return Presence::SilentHost;
+    return *answer ? Presence::File : Presence::NoFile;
 }
 
-bool WindowsRunSystem::CopyIntoFolder(std::u16string_view source, std::u16string_view folder) {
-    return win::CopyIntoFolder(owner_, View(source), View(folder));
+void WindowsRunSystem::SetShareProbe(FileProbe probe, std::chrono::milliseconds patience) {
+    shareProbe_ = std::move(probe);
+    sharePatience_ = patience;
+}
+
+std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {
+    return win::FactsOf(win::LongPathForm(View(path)));
+}
+
+bool WindowsRunSystem::SameFileName(std::u16string_view a, std::u16string_view b) {
+    return win::SameFileName(View(a), View(b));
+}
+
+std::optional<std::u16string>
+WindowsRunSystem::CopyImage(std::u16string_view source, std::u16string_view target,
+                            const std::function<void()>& keepResponsive) {
+    const DWORD error = win::CopyNewFile(win::LongPathForm(View(source)),
+                                         win::LongPathForm(View(target)), keepResponsive);
+    if (error == ERROR_SUCCESS)
+        return std::nullopt;
+    return U16(win::SystemMessage(error));
+}
+
+RunSystem::RecycleResult WindowsRunSystem::Recycle(std::u16string_view path) {
+    const win::RecycleResult recycled = win::MoveToRecycleBin(owner_, View(path));
+    switch (recycled.result) {
+    case win::Recycled::Yes:
+        return {Recycling::Recycled, {}};
+    case win::Recycled::Declined:
+        return {Recycling::Declined, {}};
+    case win::Recycled::Failed:
+        break;
+    }
+    return {Recycling::Failed, U16(win::SystemMessage(recycled.error))};
 }
 
 void WindowsRunSystem::OpenFolder(std::u16string_view folder) {

@@ -7,6 +7,10 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <string>
+
 namespace marovan {
 
 class WindowsRunSystem : public RunSystem {
@@ -27,13 +31,24 @@ public:
     CodePageShape AnsiCodePage() override;
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;
-    bool FileExists(std::u16string_view path) override;
-    bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override;
+    Presence Locate(std::u16string_view path, const std::function<void()>& keepResponsive) override;
+
+    // How a file on a share is looked for, and how long its host is given to
+    // answer; tests stand in for the network here.
+    using FileProbe = std::function<bool(const std::wstring& path)>;
+    void SetShareProbe(FileProbe probe, std::chrono::milliseconds patience);
+    std::optional<FileFacts> FactsOf(std::u16string_view path) override;
+    bool SameFileName(std::u16string_view a, std::u16string_view b) override;
+    std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
+                                            const std::function<void()>& keepResponsive) override;
+    RecycleResult Recycle(std::u16string_view path) override;
     void OpenFolder(std::u16string_view folder) override;
 
 private:
     HWND owner_ = nullptr;
     UINT codePage_;
+    FileProbe shareProbe_;
+    std::chrono::milliseconds sharePatience_{5000};
     CodePageShape codePageShape_;
     win::FilePrompt documentPrompt_; // OpenDialog1
 };

@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace marovan {
@@ -91,13 +93,32 @@ bool TF_opt::OnCommand(int id) {
 }
 
 void TF_opt::Button1Click() {
-    try {
-        settings::WriteAll({IsChecked(IDC_OPT_AI_COPY), IsChecked(IDC_OPT_FOLDER_OPEN),
-                            IsChecked(IDC_OPT_ERR_SEARCH), IsChecked(IDC_OPT_SENDTO)});
-        sendto::Apply(IsChecked(IDC_OPT_SENDTO));
-    } catch (const Failure& failure) {
+    const auto failureOf = [](auto&& action) -> std::optional<std::u16string> {
+        try {
+            action();
+            return std::nullopt;
+        } catch (const Failure& failure) {
+            return failure.Message();
+        }
+    };
+    settings::AllOptions options{IsChecked(IDC_OPT_AI_COPY), IsChecked(IDC_OPT_FOLDER_OPEN),
+                                 IsChecked(IDC_OPT_ERR_SEARCH), IsChecked(IDC_OPT_SENDTO)};
+    std::optional<std::u16string> failure = failureOf([&] {
+        settings::WriteAll(options);
+        sendto::Apply(options.sendTo);
+    });
+    // The stored value tells whether the shortcut is there now, whatever was
+    // asked for and whatever went wrong on the way.
+    if (const bool registered = sendto::IsRegistered(); registered != options.sendTo) {
+        options.sendTo = registered;
+        ::CheckDlgButton(hwnd(), IDC_OPT_SENDTO, registered ? BST_CHECKED : BST_UNCHECKED);
+        const auto rewrite = failureOf([&] { settings::WriteAll(options); });
+        if (!failure)
+            failure = rewrite;
+    }
+    if (failure) {
         // The dialog stays open, so the user can try again or cancel.
-        win::ReportFailure(hwnd(), failure.Message());
+        win::ReportFailure(hwnd(), *failure);
         return;
     }
     End(IDC_OPT_OK);

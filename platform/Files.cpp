@@ -81,6 +81,27 @@ DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>&
     return bytes;
 }
 
+std::wstring LongPathForm(std::wstring_view path) {
+    std::wstring given(path);
+    if (given.size() < MAX_PATH || given.starts_with(L"\\\\?\\"))
+        return given;
+    std::wstring full(given.size() + 1, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()),
+                                                full.data(), nullptr);
+        if (length == 0)
+            return given;
+        if (length < full.size()) {
+            full.resize(length);
+            break;
+        }
+        full.resize(length);
+    }
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 bool IsRegularFile(std::wstring_view path) noexcept {
     try {
         if (path.empty() || NamesDevice(View(path)))

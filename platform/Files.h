@@ -22,6 +22,14 @@ namespace marovan::win {
 DocumentBytes ReadWholeFile(std::wstring_view path,
                             const std::function<void()>& betweenPieces = {});
 
+// The form of a full path that the system takes at any length: a path of
+// MAX_PATH characters or more becomes "\\?\C:\..." or "\\?\UNC\server\...",
+// made whole first ("." and ".." resolved, "/" turned into "\"), since the
+// system takes such a form as it stands. Without the long-path setting of
+// Windows 10 and later the manifest's longPathAware is not enough on its own.
+// Shorter paths, and paths already in that form, are returned as they are.
+std::wstring LongPathForm(std::wstring_view path);
+
 // True only for an existing regular file: not a folder, not a device. A file
 // another program holds locked counts; a symbolic link counts when its target
 // can be opened or is locked.

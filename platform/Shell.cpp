@@ -14,36 +14,6 @@ namespace marovan::win {
 
 namespace {
 
-// Identifies the file a path names, through links and other spellings.
-std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path) noexcept {
-    const UniqueFile file(::CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(file.get(), &info))
-        return std::nullopt;
-    return info;
-}
-
-// The path that copying `source` into `folder` gives.
-std::wstring TargetIn(std::wstring_view folder, std::wstring_view source) {
-    return Wide(JoinPath(View(folder), FileNameOf(View(source))));
-}
-
-bool SameFile(const std::wstring& a, const std::wstring& b) noexcept {
-    const auto first = FileIdentity(a);
-    const auto second = first ? FileIdentity(b) : std::nullopt;
-    return second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
-           first->nFileIndexHigh == second->nFileIndexHigh &&
-           first->nFileIndexLow == second->nFileIndexLow;
-}
-
-bool IsFolder(const std::wstring& path) noexcept {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 struct FolderPromptState {
     HWND owner;
     std::wstring initialFolder;
@@ -71,13 +41,6 @@ int CALLBACK FolderPromptCallback(HWND dialog, UINT message, LPARAM, LPARAM data
         ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return 0;
-}
-
-// Source and destination strings of SHFileOperationW end in two NULs.
-std::wstring DoubleNulTerminated(std::wstring_view text) {
-    std::wstring result(text);
-    result.append(2, L'\0');
-    return result;
 }
 
 } // namespace
@@ -115,33 +78,6 @@ std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt
         return std::nullopt;
     path.resize(wcslen(path.c_str()));
     return path;
-}
-
-bool CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept {
-    try {
-        // Given a folder that is gone, the shell would make a file of its name.
-        const std::wstring destination(folder);
-        if (!IsFolder(destination))
-            return false;
-        // The shell would refuse with a box of its own, or empty the file.
-        const std::wstring target = TargetIn(destination, source);
-        // (Opening both files costs; a target that is not there is no question.)
-        if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
-            SameFile(std::wstring(source), target))
-            return true;
-        const std::wstring from = DoubleNulTerminated(source);
-        const std::wstring to = DoubleNulTerminated(folder);
-        SHFILEOPSTRUCTW operation{};
-        operation.hwnd = owner;
-        operation.wFunc = FO_COPY;
-        operation.pFrom = from.c_str();
-        operation.pTo = to.c_str();
-        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_FILESONLY;
-        return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted &&
-               IsRegularFile(target);
-    } catch (...) {
-        return false; // no memory for the strings: the copy is not made
-    }
 }
 
 void OpenInShell(HWND owner, std::wstring_view target, int showCommand) noexcept {

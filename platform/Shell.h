@@ -19,12 +19,6 @@ std::wstring DesktopPath(HWND owner);
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view prompt,
                                             std::wstring_view initialFolder);
 
-// Copies one file into a folder, silently, replacing a file of the same name;
-// a file that already is that file of the folder is left as it is. True when
-// the file is in the folder afterwards. The shell reports a refusal, if at
-// all, in its own way.
-bool CopyIntoFolder(HWND owner, std::wstring_view source, std::wstring_view folder) noexcept;
-
 // ShellExecuteW "open" with no parameters and no working folder.
 void OpenInShell(HWND owner, std::wstring_view target, int showCommand) noexcept;
 

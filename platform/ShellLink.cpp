@@ -30,11 +30,15 @@ void SaveShellLink(std::wstring_view linkPath, std::wstring_view target,
     const std::wstring targetText(target);
     const std::wstring folderText(workingFolder);
     const std::wstring linkText(linkPath);
-    link->SetPath(targetText.c_str());
-    link->SetWorkingDirectory(folderText.c_str());
+    const auto check = [&](HRESULT result) {
+        if (FAILED(result))
+            throw Failure(U16(linkText + L" に書き込めません：" + Description(result)));
+    };
+    check(link->SetPath(targetText.c_str()));
+    check(link->SetWorkingDirectory(folderText.c_str()));
     ComPtr<IPersistFile> file;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void())))
-        file->Save(linkText.c_str(), FALSE);
+    check(link->QueryInterface(IID_IPersistFile, file.put_void()));
+    check(file->Save(linkText.c_str(), FALSE));
 }
 
 } // namespace marovan::win

@@ -12,9 +12,12 @@
 namespace marovan::sendto {
 
 // Creates the shortcut (to the running executable, started in its folder) or
-// deletes it. Throws Failure when the shell cannot make a shortcut; a shortcut
-// that is not saved or not deleted goes unreported. Needs COM on this thread.
+// deletes it. Throws Failure, with the system's reason, when the shortcut
+// cannot be made, saved or deleted. Needs COM on this thread.
 void Apply(bool registered);
+
+// Whether the shortcut is in the user's Send To folder now.
+bool IsRegistered();
 
 // The user's Send To folder as the shell knows it (FOLDERID_SendTo), or, when
 // the shell cannot tell, the per-user "Shell Folders" value, which Windows

@@ -1,7 +1,10 @@
 #include "settings/SendTo.h"
 
+#include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/Handles.h"
 #include "platform/ShellLink.h"
+#include "platform/WinText.h"
 #include "settings/ProgramFile.h"
 
 #include <windows.h>
@@ -66,10 +69,25 @@ void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view 
     if (sendToFolder.empty())
         return;
     const std::wstring shortcut = ShortcutPath(sendToFolder);
-    if (registered)
+    if (registered) {
         win::SaveShellLink(shortcut, executable, settings::FolderOf(executable));
-    else
-        ::DeleteFileW(shortcut.c_str());
+        return;
+    }
+    if (::DeleteFileW(shortcut.c_str()))
+        return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return;
+    throw Failure(win::U16(shortcut) + u" を削除できません：" +
+                  std::u16string(TrimmedDescription(win::View(win::SystemMessage(error)))));
+}
+
+bool IsRegistered() {
+    const std::wstring folder = SendToFolder();
+    if (folder.empty())
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(ShortcutPath(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Apply(bool registered) {

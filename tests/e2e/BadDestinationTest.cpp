@@ -231,8 +231,9 @@ TEST_F(BadInputDestination, ADriveRootThatTakesNoFileGetsNothingAndNothingLandsE
     PrintSystemBoxes("refusing-root", outcome);
     // How refused copies count is BadInputLink.ARefusedCopyCountsAsAFailure.
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
-    // a.png is refused; the document's own copy is no link and not counted.
-    ExpectSummary(outcome.last, {L"○", L"×"}, 1);
+    // a.png is refused; the document's own copy is no link and not counted,
+    // but its refusal is told on a line of its own.
+    ExpectSummary(outcome.last, {L"○", L"×"}, 1, true);
     EXPECT_EQ(ReadLinkRows(app).marks, (std::vector<std::wstring>{L"○", L"×"}));
     EXPECT_EQ(app.Destination(), L"\u3000\u3000" + drive.Root().wstring())
         << "a drive root keeps its separator";

@@ -187,7 +187,9 @@ TEST_F(BadInputLink, TheDocumentItselfAndAFileAlreadyInTheDestinationSurviveThei
     }
 }
 
-TEST_F(BadInputLink, OfTwoImagesWithOneNameTheLaterLinkWins) {
+TEST_F(BadInputLink, OfTwoImagesWithOneNameTheFirstStays) {
+    // The later image is not copied over the earlier one: the print shop
+    // would get one picture for two placements. It counts as a failure.
     const fs::path first = Image(images / L"一" / L"x.png", 6);
     const fs::path second = Image(images / L"二" / L"x.png", 7);
     const Row rows[] = {
@@ -195,14 +197,16 @@ TEST_F(BadInputLink, OfTwoImagesWithOneNameTheLaterLinkWins) {
          {first.wstring(), second.wstring()},
          {L"○", L"○"},
          {},
-         {{L"x.png", ReadBytes(second)}},
-         {}},
+         {{L"x.png", ReadBytes(first)}},
+         {},
+         1},
         {"second-then-first",
          {second.wstring(), first.wstring()},
          {L"○", L"○"},
          {},
-         {{L"x.png", ReadBytes(first)}},
-         {}},
+         {{L"x.png", ReadBytes(second)}},
+         {},
+         1},
     };
     Marovan app = Start();
     app.WaitForMainWindow();

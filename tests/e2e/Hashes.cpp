@@ -119,20 +119,28 @@ void ExpectBox(const MessageBoxContent& box, std::wstring_view caption, std::wst
 }
 
 void ExpectSummary(const MessageBoxContent& box, const std::vector<std::wstring>& marks,
-                   std::size_t refused) {
+                   std::size_t refused, bool documentRefused) {
     std::size_t failures = refused;
     for (const auto& mark : marks)
         failures += mark == L"×";
     const std::wstring successes = std::to_wstring(marks.size() - failures);
-    if (failures == 0)
-        ExpectBox(box, L"情報",
-                  L"画像収集が完了しました。\r\n成功：  " + successes + L"個\r\n失敗：  0個",
-                  Icon::Information);
-    else
-        ExpectBox(box, L"エラー",
-                  L"一部画像の収集を失敗しました！\r\n成功：  " + successes + L"個\r\n失敗：  " +
-                      std::to_wstring(failures) + L"個",
-                  Icon::Error);
+    const std::wstring counts =
+        failures == 0 ? L"画像収集が完了しました。\r\n成功：  " + successes + L"個\r\n失敗：  0個"
+                      : L"一部画像の収集を失敗しました！\r\n成功：  " + successes +
+                            L"個\r\n失敗：  " + std::to_wstring(failures) + L"個";
+    if (!documentRefused) {
+        if (failures == 0)
+            ExpectBox(box, L"情報", counts, Icon::Information);
+        else
+            ExpectBox(box, L"エラー", counts, Icon::Error);
+        return;
+    }
+    // The reason is the system's own words.
+    const std::wstring line = counts + L"\r\nAIファイルをコピーできませんでした：";
+    EXPECT_EQ(Utf8(box.caption), Utf8(L"エラー"));
+    EXPECT_EQ(box.icon, Icon::Error);
+    EXPECT_EQ(Utf8(box.text.substr(0, line.size())), Utf8(line));
+    EXPECT_GT(box.text.size(), line.size()) << "the document copy's reason is missing";
 }
 
 void ExpectNoSystemBoxes(const RunOutcome& outcome) {

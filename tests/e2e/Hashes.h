@@ -68,11 +68,12 @@ RunOutcome AnswerUntilLastBox(const Marovan& app, std::chrono::milliseconds pati
 
 void ExpectBox(const MessageBoxContent& box, std::wstring_view caption, std::wstring_view text,
                Icon icon);
-// The summary the program owes a run whose links got these marks, when the
-// system refused `refused` of the found images' copies: each counts as a
-// failure.
+// The summary the program owes a run whose links got these marks, when
+// `refused` of the found images did not get into the destination: each counts
+// as a failure. A refused copy of the document adds a last line with the
+// system's reason, and makes the box an error box.
 void ExpectSummary(const MessageBoxContent& box, const std::vector<std::wstring>& marks,
-                   std::size_t refused = 0);
+                   std::size_t refused = 0, bool documentRefused = false);
 void ExpectNoSystemBoxes(const RunOutcome& outcome);
 
 // Column 1 (marks) and 3 (paths) of the link rows, read cell by cell so that

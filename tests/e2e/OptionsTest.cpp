@@ -225,18 +225,19 @@ TEST_F(Options, ARefusedWriteIsReportedAndTheDialogStaysOpen) {
     WaitClosed(app, dialog);
 }
 
-TEST_F(Options, AProgramFolderWithoutRoomForTheFileReportsIoError103) {
-    // With a document argument, a start-up run would open the folder prompt;
-    // the failure skips it, and the window still opens.
+TEST_F(Options, AProgramFolderWithoutRoomForTheFileReportsOnceAndStillRuns) {
+    // Send To must work from a folder the program cannot write, as under
+    // Program Files: the report comes once, then the start-up run.
     Marovan app = Marovan::Start({L"\"C:\\送る.ai\""}, [](const fs::path& folder) {
         fs::create_directory(folder / L"MRV.ini");
     });
     app.ExpectFailureReport(L"I/O エラー 103.");
+    app.WaitForFolderPrompt();
+    app.CancelFolderPrompt();
     app.WaitForMainWindow();
-    // Start-up runs come before the window; one the program left queued for
-    // itself would have its prompt open once the queue has been worked.
     app.AwaitPostedMessages();
-    EXPECT_EQ(app.FindFolderPrompt(), nullptr) << "a start-up run took place";
+    EXPECT_EQ(app.FindFolderPrompt(), nullptr) << "a second run started";
+    EXPECT_EQ(app.FindMessageBox(), nullptr) << "the report came again";
 }
 
 TEST_F(Options, AStartWithOneDocumentPerformsOneRunBeforeTheWindowAppears) {

@@ -138,4 +138,18 @@ std::filesystem::path SaveScreenshot(std::wstring_view name) {
     return path;
 }
 
+Ink InkOf(const Picture& picture) {
+    Ink ink;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t p = picture.Pixel(x, y);
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            ++ink.pixels;
+            ink.white += p == 0xFFFFFF;
+            ink.red += r > 180 && r - g > 60 && r - b > 60;
+            ink.blue += b > 180 && b - r > 60 && b - g > 60;
+        }
+    return ink;
+}
+
 } // namespace marovan::e2e

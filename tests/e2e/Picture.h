@@ -27,6 +27,16 @@ Picture CaptureScreen(const RECT& area);
 
 std::vector<std::uint8_t> EncodePng(const Picture& picture);
 
+// How much of a picture is white, and how much red or blue ink: text is drawn
+// with smoothing, so a stroke is a range of tints.
+struct Ink {
+    int white = 0;
+    int red = 0;
+    int blue = 0;
+    int pixels = 0;
+};
+Ink InkOf(const Picture& picture);
+
 // A picture of w x h filled with a pattern that depends on `seed`, so that
 // different images have different bytes.
 Picture Pattern(int width, int height, unsigned seed);

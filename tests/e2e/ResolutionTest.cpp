@@ -13,28 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Ink {
-    int white = 0;
-    int red = 0;
-    int blue = 0;
-    int pixels = 0;
-};
-
-// Text is drawn with smoothing, so a stroke is a range of tints.
-Ink InkOf(const Picture& cell) {
-    Ink ink;
-    for (int y = 0; y < cell.height; ++y)
-        for (int x = 0; x < cell.width; ++x) {
-            const std::uint32_t p = cell.Pixel(x, y);
-            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            ++ink.pixels;
-            ink.white += p == 0xFFFFFF;
-            ink.red += r > 180 && r - g > 60 && r - b > 60;
-            ink.blue += b > 180 && b - r > 60 && b - g > 60;
-        }
-    return ink;
-}
-
 TEST(Resolution, ResultCellsShowMissingInRedAndFoundInBlueOnWhite) {
     TempFolder temp(L"marks");
     const fs::path documents = temp.Folder(L"作品");

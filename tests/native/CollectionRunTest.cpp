@@ -27,7 +27,7 @@ protected:
 
     // A table left by an earlier run, which every run must clear first.
     void LeaveEarlierRun() {
-        view.links.push_back({u"old", u"old", Mark::Found, u"old", CopyResult::Copied});
+        view.links.push_back({u"old", u"old", Mark::Found, u"old", Outcome::Copied, u""});
         view.destinationLine = u"old";
         view.progress = 9;
         view.documentText = u"old";
@@ -226,17 +226,21 @@ TEST_P(Marking, MarksAndCopiesEachLink) {
 }
 
 const MarkCase kMarkCases[] = {
-    {"AtItsPath", false, {u"C:\\images\\a.png"}, u"○", {u"C:\\images\\a.png -> D:\\collected"}},
+    {"AtItsPath",
+     false,
+     {u"C:\\images\\a.png"},
+     u"○",
+     {u"C:\\images\\a.png -> D:\\collected\\a.png"}},
     {"AtItsPathWinsOverBeside",
      true,
      {u"C:\\images\\a.png", u"C:\\work\\a.png"},
      u"○",
-     {u"C:\\images\\a.png -> D:\\collected"}},
+     {u"C:\\images\\a.png -> D:\\collected\\a.png"}},
     {"BesideTheDocumentWithSearch",
      true,
      {u"C:\\work\\a.png"},
      u"△",
-     {u"C:\\work\\a.png -> D:\\collected"}},
+     {u"C:\\work\\a.png -> D:\\collected\\a.png"}},
     {"BesideTheDocumentWithoutSearch", false, {u"C:\\work\\a.png"}, u"×", {}},
     {"Missing", true, {}, u"×", {}},
 };
@@ -249,8 +253,9 @@ TEST_F(CollectionRunTest, EmptyPathIsMissingEvenWithSearch) {
     Document("%%DocumentFiles:\r\n");
     Run();
     EXPECT_EQ(Cell(kResult, 1), u"×");
-    // The alternative location is the document folder itself, which is no file.
-    EXPECT_EQ(system.existenceTests, (std::vector<std::u16string>{u"", u"C:\\work\\"}));
+    // An empty path is no full path and is not tested; the alternative
+    // location is the document folder itself, which is no file.
+    EXPECT_EQ(system.existenceTests, (std::vector<std::u16string>{u"C:\\work\\"}));
 }
 
 TEST_F(CollectionRunTest, CopiesTheDocumentFirstThenImagesInRowOrderThenOpens) {
@@ -265,10 +270,9 @@ TEST_F(CollectionRunTest, CopiesTheDocumentFirstThenImagesInRowOrderThenOpens) {
         {"mark", u"×"},
         {"mark", u"△"},
         {"mark", u"○"},
-        {"copy", u"C:\\work\\doc.ai -> D:\\collected"},
-        {"copy", u"C:\\i\\1.png -> D:\\collected"},
-        {"copy", u"C:\\work\\3.png -> D:\\collected"},
-        {"copy", u"C:\\i\\1.png -> D:\\collected"},
+        {"copy", u"C:\\work\\doc.ai -> D:\\collected\\doc.ai"},
+        {"copy", u"C:\\i\\1.png -> D:\\collected\\1.png"},
+        {"copy", u"C:\\work\\3.png -> D:\\collected\\3.png"},
         {"open", u"D:\\collected"},
         {"message", u"一部画像の収集を失敗しました！\r\n成功：  3個\r\n失敗：  1個"},
     };
@@ -309,7 +313,7 @@ TEST_F(CollectionRunTest, ZeroLinksStillCopiesTheDocumentAndReportsNothingFailed
     Document("%%DocumentFiles:unterminated");
     EXPECT_EQ(Run(), RunEnd::Completed);
     const std::vector<Event> expected = {
-        {"copy", u"C:\\work\\doc.ai -> D:\\collected"},
+        {"copy", u"C:\\work\\doc.ai -> D:\\collected\\doc.ai"},
         {"message", u"画像収集が完了しました。\r\n成功：  0個\r\n失敗：  0個"},
     };
     EXPECT_EQ(view.events, expected);

@@ -2,11 +2,13 @@
 // A main window and a system made of plain data, for driving collection runs.
 
 #include "base/Failure.h"
+#include "base/Paths.h"
 #include "main/CollectionRun.h"
 #include "tests/support/RecordingView.h"
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -123,13 +125,66 @@ public:
         text += DecodeCp932(bytes);
     }
     std::u16string OutOfMemoryDescription() override { return u"Out of memory."; }
-    bool FileExists(std::u16string_view path) override {
+    Presence Locate(std::u16string_view path,
+                    const std::function<void()>& keepResponsive) override {
         existenceTests.emplace_back(path);
-        return files.count(std::u16string(path)) != 0;
+        if (silentHosts.count(std::u16string(HostOf(path)))) {
+            keepResponsive(); // the wait for an answer that never comes
+            return Presence::SilentHost;
+        }
+        return files.count(std::u16string(path)) != 0 ? Presence::File : Presence::NoFile;
     }
-    bool CopyIntoFolder(std::u16string_view source, std::u16string_view folder) override {
-        view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(folder)});
-        return refusedCopies.count(std::u16string(source)) == 0;
+    // Each file is its own image: a file of its own identity, and a time of
+    // its own unless the test sets one; a copy keeps its source's time.
+    std::optional<FileFacts> FactsOf(std::u16string_view path) override {
+        const std::u16string key(path);
+        const auto file = files.find(key);
+        if (file == files.end())
+            return std::nullopt;
+        auto [id, added] = ids.try_emplace(key, nextId);
+        if (added)
+            ++nextId;
+        auto [time, timed] = times.try_emplace(key, id->second * 1'000'000'000LL);
+        FileFacts facts;
+        facts.hasId = true;
+        facts.id[0] = static_cast<std::uint8_t>(id->second);
+        facts.id[1] = static_cast<std::uint8_t>(id->second >> 8);
+        facts.size = file->second.size();
+        facts.lastWrite = time->second;
+        return facts;
+    }
+    bool SameFileName(std::u16string_view a, std::u16string_view b) override {
+        const auto upper = [](char16_t c) {
+            return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+        };
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](auto x, auto y) { return upper(x) == upper(y); });
+    }
+    std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
+                                            const std::function<void()>& keepResponsive) override {
+        view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(target)});
+        keepResponsive();
+        if (refusedCopies.count(std::u16string(source)))
+            return u"Access is denied.\r\n";
+        const std::u16string key(target);
+        if (files.count(key))
+            return u"The file exists.\r\n";
+        FactsOf(source); // its time, before it is copied
+        files[key] = files.at(std::u16string(source));
+        times[key] = times.at(std::u16string(source));
+        return std::nullopt;
+    }
+    RecycleResult Recycle(std::u16string_view path) override {
+        view_.events.push_back({"recycle", std::u16string(path)});
+        if (recycling != Recycling::Recycled)
+            return {recycling, u"The process cannot access the file.\r\n"};
+        const std::u16string key(path);
+        trash.push_back(files.at(key));
+        files.erase(key);
+        ids.erase(key);
+        times.erase(key);
+        return {Recycling::Recycled, {}};
     }
     void OpenFolder(std::u16string_view folder) override {
         view_.events.push_back({"open", std::u16string(folder)});
@@ -148,9 +203,15 @@ public:
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;
+    std::set<std::u16string> silentHosts;         // shares whose hosts never answer
+    std::map<std::u16string, std::int64_t> times; // last writes, 100 ns units
+    Recycling recycling = Recycling::Recycled;
+    std::vector<std::vector<std::uint8_t>> trash;
 
 private:
     FakeView& view_;
+    std::map<std::u16string, unsigned> ids;
+    unsigned nextId = 1;
 };
 
 inline std::vector<std::uint8_t> Bytes(std::string_view text) {

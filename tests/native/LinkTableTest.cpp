@@ -11,7 +11,7 @@ namespace {
 Links LinksNamed(const std::vector<std::u16string>& names) {
     Links links;
     for (const auto& name : names)
-        links.push_back({u"C:\\i\\" + name, name, Mark::Untested, u"", CopyResult::NotTried});
+        links.push_back({u"C:\\i\\" + name, name, Mark::Untested, u"", Outcome::Pending, u""});
     return links;
 }
 
@@ -58,20 +58,16 @@ TEST(LinkTable, TheFirstLongestCellWinsAColumn) {
         EXPECT_EQ(LongestCellRow(LinksNamed(c.names), c.column), c.row) << c.what;
 }
 
-TEST(Links, FailWhenNotFoundOrNotCopied) {
-    struct Case {
-        Mark mark;
-        CopyResult copy;
-        bool failed;
+TEST(Links, SucceedOnlyWhenTheImageIsInTheDestination) {
+    const std::pair<Outcome, bool> cases[] = {
+        {Outcome::Pending, true},      {Outcome::Copied, false},   {Outcome::AlreadyThere, false},
+        {Outcome::Replaced, false},    {Outcome::NameTaken, true}, {Outcome::SameAsAbove, false},
+        {Outcome::KeptExisting, true}, {Outcome::Refused, true},   {Outcome::NotFound, true},
     };
-    const Case cases[] = {
-        {Mark::Found, CopyResult::Copied, false},    {Mark::Beside, CopyResult::Copied, false},
-        {Mark::Found, CopyResult::Refused, true},    {Mark::Beside, CopyResult::Refused, true},
-        {Mark::Missing, CopyResult::NotTried, true}, {Mark::Untested, CopyResult::NotTried, true},
-    };
-    for (const Case& c : cases) {
-        Link link{u"p", u"p", c.mark, u"", c.copy};
-        EXPECT_EQ(link.Failed(), c.failed) << static_cast<int>(c.mark) << static_cast<int>(c.copy);
+    for (const auto& [outcome, failed] : cases) {
+        Link link;
+        link.outcome = outcome;
+        EXPECT_EQ(link.Failed(), failed) << static_cast<int>(outcome);
     }
 }
 

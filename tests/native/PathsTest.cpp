@@ -51,5 +51,46 @@ TEST(Paths, JoinWithExactlyOneSeparator) {
         EXPECT_EQ(JoinPath(c.folder, c.name), c.joined) << Printable(c.folder);
 }
 
+TEST(Paths, OnlyFullPathsNameTheirPlaceAlone) {
+    const std::pair<std::u16string_view, bool> cases[] = {
+        {u"C:\\i\\a.png", true},
+        {u"c:/i/a.png", true},
+        {u"\\\\server\\share\\a.png", true},
+        {u"//server/share/a.png", true},
+        {u"\\\\?\\C:\\i\\a.png", true},
+        {u"\\\\?\\UNC\\server\\share\\a.png", true},
+        {u"a.png", false},
+        {u"i\\a.png", false},
+        {u"\\a.png", false},
+        {u"/Users/k/a.png", false},
+        {u"C:a.png", false},
+        {u"C:", false},
+        {u"1:\\a.png", false},
+        {u"\\\\server", false},
+        {u"\\\\server\\", false},
+        {u"\\\\\\share\\a.png", false},
+        {u"\\\\.\\COM1", false},
+        {u"\\\\?\\GLOBALROOT\\Device\\x", false},
+        {u"\\\\?\\UNC\\server", false},
+        {u"", false},
+    };
+    for (const auto& [path, full] : cases)
+        EXPECT_EQ(IsFullPath(path), full) << Printable(path);
+}
+
+TEST(Paths, AShareNamesItsHost) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"\\\\server\\share\\a.png", u"server"},
+        {u"//nas/share/a.png", u"nas"},
+        {u"\\\\?\\UNC\\fs01\\share\\a.png", u"fs01"},
+        {u"\\\\?\\C:\\a.png", u""},
+        {u"C:\\a.png", u""},
+        {u"\\\\server", u""},
+        {u"a.png", u""},
+    };
+    for (const auto& [path, host] : cases)
+        EXPECT_EQ(HostOf(path), host) << Printable(path);
+}
+
 } // namespace
 } // namespace marovan

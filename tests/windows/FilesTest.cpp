@@ -2,7 +2,9 @@
 
 #include "base/Failure.h"
 #include "main/WindowsRunSystem.h"
+#include "platform/Collecting.h"
 #include "platform/Files.h"
+#include "platform/Handles.h"
 #include "platform/Shell.h"
 #include "platform/WinText.h"
 
@@ -182,13 +184,51 @@ TEST_F(FilesTest, UnreadableDocumentsFailWithTheCannotOpenMessage) {
     EXPECT_NE(FailureOf(L"COM1"), u"<no failure>");
 }
 
-TEST_F(FilesTest, CopyReplacesAnExistingFileSilently) {
+TEST_F(FilesTest, ACopyKeepsItsTimeAndNeverReplacesAFile) {
     const std::wstring destination = Folder(L"dest");
+    // Large enough to take a while, so the window must be kept alive.
+    const std::string content = "new image" + std::string(64 << 20, 'x');
+    const std::wstring image = Write(L"画像.psd", content);
+    int calls = 0;
+    EXPECT_EQ(CopyNewFile(image, destination + L"\\画像.psd", [&] { ++calls; }),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_TRUE(ReadBytes(destination + L"\\画像.psd") == content);
+    EXPECT_GT(calls, 0) << "the window is not kept alive during a copy";
+    const auto source = FactsOf(image);
+    const auto copy = FactsOf(destination + L"\\画像.psd");
+    ASSERT_TRUE(source && copy);
+    EXPECT_EQ(copy->lastWrite, source->lastWrite);
+    EXPECT_EQ(copy->size, source->size);
+    EXPECT_NE(copy->id, source->id);
+
     Write(L"dest\\a.png", "old");
-    CopyIntoFolder(nullptr, Write(L"a.png", "new image"), destination);
-    EXPECT_EQ(ReadBytes(destination + L"\\a.png"), "new image");
-    CopyIntoFolder(nullptr, Write(L"画像.psd", "psd"), destination);
-    EXPECT_EQ(ReadBytes(destination + L"\\画像.psd"), "psd");
+    EXPECT_EQ(CopyNewFile(Write(L"a.png", "new"), destination + L"\\a.png", {}),
+              static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadBytes(destination + L"\\a.png"), "old");
+}
+
+TEST_F(FilesTest, FactsTellOneFileByAnySpellingAndNothingElse) {
+    const std::wstring image = Write(L"a.png", "img");
+    Folder(L"same");
+    const auto facts = FactsOf(image);
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->hasId);
+    EXPECT_EQ(facts->size, 3u);
+    const auto again = FactsOf(temp / L"same\\..\\a.png");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->id, facts->id);
+    EXPECT_EQ(again->volume, facts->volume);
+    EXPECT_NE(FactsOf(Write(L"b.png", "img"))->id, facts->id);
+    for (const std::wstring& none : {temp / L"missing.png", temp / L"same", std::wstring(L"NUL"),
+                                     std::wstring(L"COM1"), std::wstring()})
+        EXPECT_FALSE(FactsOf(none)) << std::string(none.begin(), none.end());
+}
+
+TEST(FileNames, CompareWithoutCaseAsTheFileSystemDoes) {
+    EXPECT_TRUE(SameFileName(L"Same.PNG", L"same.png"));
+    EXPECT_TRUE(SameFileName(L"ÉTÉ.psd", L"été.psd"));
+    EXPECT_FALSE(SameFileName(L"same.png", L"same.png "));
+    EXPECT_FALSE(SameFileName(L"a.png", L"b.png"));
 }
 
 // Counts windows other threads of ours show while a copy runs, and closes
@@ -226,28 +266,72 @@ private:
 
 TEST_F(FilesTest, ARefusedCopyIsReportedByNobody) {
     // A destination inside a file cannot be written to.
-    const std::wstring blocked = Write(L"blocker", "x") + L"\\dest";
+    const std::wstring blocked = Write(L"blocker", "x") + L"\\dest\\a.png";
     const std::wstring image = Write(L"a.png", "img");
     WindowWatch watch;
-    CopyIntoFolder(nullptr, image, blocked);
-    EXPECT_FALSE(Exists(blocked + L"\\a.png"));
+    EXPECT_NE(CopyNewFile(image, blocked, {}), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_FALSE(Exists(blocked));
     EXPECT_EQ(watch.seen(), 0);
     EXPECT_EQ(ReadBytes(image), "img");
 }
 
-// A link to a file that already lies in the destination, or a document
-// collected into its own folder: the file is where it should be, and the copy
-// must neither empty it nor ask anything.
-TEST_F(FilesTest, CopyingAFileOntoItselfKeepsIt) {
-    const std::wstring folder = Folder(L"same");
-    const std::wstring image = Write(L"same\\a.png", "the image");
+// Wine's Recycle Bin is the freedesktop trash under XDG_DATA_HOME, which the
+// tests point at a folder of the build tree.
+TEST_F(FilesTest, RecyclingMovesAFileAwayAndRefusesALockedOneWithoutAsking) {
+    const std::wstring old = Write(L"old.png", "old content");
     WindowWatch watch;
-    CopyIntoFolder(nullptr, image, folder);
-    CopyIntoFolder(nullptr, image, folder + L"\\");
-    // The same file by another spelling of its folder.
-    CopyIntoFolder(nullptr, temp / L"same\\..\\same\\a.png", folder);
-    EXPECT_EQ(ReadBytes(image), "the image");
+    EXPECT_EQ(MoveToRecycleBin(nullptr, old).result, Recycled::Yes);
+    EXPECT_FALSE(Exists(old));
+
+    const std::wstring locked = Write(L"locked.png", "locked content");
+    HANDLE holder =
+        ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const RecycleResult refused = MoveToRecycleBin(nullptr, locked);
+    ::CloseHandle(holder);
+    EXPECT_EQ(refused.result, Recycled::Failed);
+    EXPECT_EQ(refused.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadBytes(locked), "locked content");
     EXPECT_EQ(watch.seen(), 0);
+}
+
+TEST(LongPathForm, TakesPathsOfAnyLengthInTheFormTheSystemTakesAsTheyStand) {
+    const std::wstring deep(300, L'd');
+    struct Case {
+        std::wstring path, form;
+    };
+    const Case cases[] = {
+        {L"C:\\short\\a.png", L"C:\\short\\a.png"},
+        {L"C:\\x\\..\\" + deep + L"/a.png", L"\\\\?\\C:\\" + deep + L"\\a.png"},
+        {L"\\\\server\\share\\" + deep + L"\\.\\a.png",
+         L"\\\\?\\UNC\\server\\share\\" + deep + L"\\a.png"},
+        {L"\\\\?\\C:\\" + deep + L"\\..\\a.png", L"\\\\?\\C:\\" + deep + L"\\..\\a.png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LongPathForm(c.path), c.form) << std::string(c.path.begin(), c.path.end());
+}
+
+TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopied) {
+    std::wstring folder = temp.path();
+    while (folder.size() < 300) {
+        folder += L"\\" + std::wstring(40, L'f');
+        ASSERT_TRUE(::CreateDirectoryW(LongPathForm(folder).c_str(), nullptr));
+    }
+    const std::wstring image = folder + L"\\deep.png";
+    {
+        const UniqueFile file(::CreateFileW(LongPathForm(image).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), "deep", 4, &written, nullptr));
+    }
+    WindowsRunSystem system;
+    const std::u16string source(image.begin(), image.end());
+    EXPECT_EQ(system.Locate(source, {}), RunSystem::Presence::File);
+    EXPECT_TRUE(system.FactsOf(source));
+    const std::wstring destination = Folder(L"dest");
+    EXPECT_EQ(system.CopyImage(source, View(destination + L"\\deep.png"), {}), std::nullopt);
+    EXPECT_EQ(ReadBytes(destination + L"\\deep.png"), "deep");
 }
 
 } // namespace

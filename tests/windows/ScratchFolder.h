@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,15 +22,9 @@ public:
                 break;
         }
     }
-    ~ScratchFolder() {
-        std::wstring from = path_;
-        from.push_back(L'\0'); // the list ends with two NULs
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-        ::SHFileOperationW(&op);
-    }
+    // Not the shell's deletion: it takes no path deeper than MAX_PATH, and
+    // Wine's then deletes in the current folder, which is the build tree.
+    ~ScratchFolder() { RemoveTree(L"\\\\?\\" + path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
@@ -40,6 +32,27 @@ public:
     std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
 
 private:
+    // In the "\\?\" form, which takes paths of any depth.
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW entry{};
+        const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = entry.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring path = folder + L"\\" + name;
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                    RemoveTree(path);
+                else if (!::DeleteFileW(path.c_str()))
+                    ::RemoveDirectoryW(path.c_str());
+            } while (::FindNextFileW(find, &entry));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryW(folder.c_str());
+    }
+
     std::wstring path_;
 };
 

@@ -152,6 +152,30 @@ TEST_F(SendTo, UnregisteringRemovesTheShortcutAndAMissingOneIsNoError) {
     EXPECT_EQ(FilesIn(sendTo_), 0);
 }
 
+// A folder that cannot take the shortcut, or a shortcut that cannot go: the
+// failure says where and why, and nothing is left half done.
+TEST_F(SendTo, AShortcutThatCannotBeSavedOrDeletedIsAFailureWithTheReason) {
+    const std::wstring notAFolder = folder_.path() + L"\\a-file";
+    test::WriteBytes(notAFolder, "x");
+    try {
+        sendto::ApplyAt(true, notAFolder, exe_);
+        ADD_FAILURE() << "no failure for a shortcut inside a file";
+    } catch (const Failure& failure) {
+        const std::u16string expected = std::u16string(notAFolder.begin(), notAFolder.end()) +
+                                        u"\\Marovan.lnk に書き込めません：";
+        EXPECT_EQ(failure.Message().substr(0, expected.size()), expected);
+        EXPECT_GT(failure.Message().size(), expected.size()) << "the reason is missing";
+    }
+
+    sendto::ApplyAt(true, sendTo_, exe_);
+    HANDLE holder =
+        ::CreateFileW(shortcut_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(sendto::ApplyAt(false, sendTo_, exe_), Failure);
+    ::CloseHandle(holder);
+    EXPECT_TRUE(Exists(shortcut_));
+}
+
 TEST_F(SendTo, WithoutASendToFolderNothingIsCreated) {
     // An empty folder would put "\Marovan.lnk" at the root of the current
     // drive; the current folder is checked as well.

@@ -1,0 +1,89 @@
+// A link on a share whose host never answers: the run gives the host a
+// bounded time, keeps the window alive meanwhile, and does not ask it again.
+
+#include "ScratchFolder.h"
+
+#include "main/CollectionRun.h"
+#include "main/WindowsRunSystem.h"
+#include "tests/support/RecordingView.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+namespace marovan {
+namespace {
+
+using namespace std::chrono_literals;
+
+class AnsweredSystem : public WindowsRunSystem {
+public:
+    AnsweredSystem(std::u16string folder, std::u16string document)
+        : folder_(std::move(folder))
+        , document_(std::move(document)) {}
+
+    RunOptions ReadRunOptions() override { return {}; }
+    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
+        return folder_;
+    }
+    std::optional<std::u16string> PromptDocument() override { return document_; }
+    void OpenFolder(std::u16string_view) override {}
+
+private:
+    std::u16string folder_;
+    std::u16string document_;
+};
+
+std::u16string U16(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(SilentHost, IsGivenABoundedTimeOnceAndTheWindowLivesMeanwhile) {
+    test::ScratchFolder temp(L"silent");
+    const std::wstring destination = temp / L"collected";
+    ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
+    const std::wstring image = temp / L"here.png";
+    test::WriteBytes(image, "here");
+    std::string here(image.begin(), image.end());
+    const std::wstring document = temp / L"doc.ai";
+    test::WriteBytes(document, "%%DocumentFiles:\\\\silent\\share\\a.png\r\n%%+" + here +
+                                   "\r\n%%+\\\\SILENT\\share\\b.png\r\n%%EndComments\r\n");
+
+    // The network stands in: the host never answers; the asking threads are
+    // let go when the test ends.
+    auto release = std::make_shared<HANDLE>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto asked = std::make_shared<std::atomic<int>>(0);
+    AnsweredSystem system(U16(destination), U16(document));
+    system.SetShareProbe(
+        [release, asked](const std::wstring&) {
+            ++*asked;
+            ::WaitForSingleObject(*release, INFINITE);
+            return true;
+        },
+        300ms);
+    testing_support::RecordingView view;
+    Links links;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(CollectionRun(view, system, links), RunEnd::Completed);
+    const auto took = std::chrono::steady_clock::now() - started;
+    ::SetEvent(*release);
+
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0].mark, Mark::Missing);
+    EXPECT_EQ(OutcomeText(links[0]), u"見つかりません（silent が応答しません）");
+    EXPECT_EQ(links[1].mark, Mark::Found);
+    EXPECT_EQ(links[2].mark, Mark::Missing);
+    EXPECT_EQ(OutcomeText(links[2]), u"見つかりません（SILENT が応答しません）");
+    EXPECT_EQ(asked->load(), 1) << "the silent host was asked again";
+    EXPECT_GT(view.responsiveCalls, 10) << "the window was not kept alive during the wait";
+    std::cout << "[ figures ] the run took "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
+    EXPECT_EQ(test::ReadBytes(destination + L"\\here.png"), "here");
+}
+
+} // namespace
+} // namespace marovan
