@@ -581,7 +581,11 @@ void TF_main::KeepResponsive() {
 
 void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
     ShowLinkRows();
-    win::ShowMessageBox(hwnd(), kind, text);
+    // A folder window the run just opened would come up over the summary
+    // (never seen under Wine, whose foreground rules are lenient).
+    win::ShowMessageBox(hwnd(), kind, text,
+                        system_.TakeFolderOpened() ? win::BoxPlace::OnTop
+                                                   : win::BoxPlace::WithItsOwner);
 }
 
 // --- Notifications ------------------------------------------------------

@@ -116,6 +116,7 @@ RunSystem::RecycleResult WindowsRunSystem::Recycle(std::u16string_view path) {
 
 void WindowsRunSystem::OpenFolder(std::u16string_view folder) {
     win::OpenInShell(owner_, View(folder), SW_SHOWNORMAL);
+    folderOpened_ = true;
 }
 
 } // namespace marovan

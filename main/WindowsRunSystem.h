@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace marovan {
 
@@ -20,6 +21,8 @@ public:
     explicit WindowsRunSystem(UINT codePage = CP_ACP);
     // The window that owns the prompts and the shell's windows.
     void SetOwner(HWND owner) noexcept { owner_ = owner; }
+    // Whether a folder was opened in the shell since the last call.
+    bool TakeFolderOpened() noexcept { return std::exchange(folderOpened_, false); }
 
     std::u16string DesktopPath() override;
     RunOptions ReadRunOptions() override;
@@ -46,6 +49,7 @@ public:
 
 private:
     HWND owner_ = nullptr;
+    bool folderOpened_ = false;
     UINT codePage_;
     FileProbe shareProbe_;
     std::chrono::milliseconds sharePatience_{5000};

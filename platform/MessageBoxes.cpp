@@ -79,14 +79,16 @@ void ShowOutOfMemoryBox(HWND owner, const wchar_t* caption, UINT type) noexcept 
 
 } // namespace
 
-void ShowMessageBox(HWND owner, MessageKind kind, std::u16string_view text) noexcept {
+void ShowMessageBox(HWND owner, MessageKind kind, std::u16string_view text,
+                    BoxPlace place) noexcept {
     const bool error = kind == MessageKind::Error;
     const wchar_t* caption = error ? L"エラー" : L"情報";
-    const UINT icon = error ? MB_ICONERROR : MB_ICONINFORMATION;
+    const UINT type = (error ? MB_ICONERROR : MB_ICONINFORMATION) |
+                      (place == BoxPlace::OnTop ? MB_TOPMOST | MB_SETFOREGROUND : 0);
     try {
-        CentredMessageBox(owner, View(text), caption, icon);
+        CentredMessageBox(owner, View(text), caption, type);
     } catch (...) {
-        ShowOutOfMemoryBox(owner, caption, icon);
+        ShowOutOfMemoryBox(owner, caption, type);
     }
 }
 
