@@ -557,10 +557,17 @@ void TF_main::ShowLinkRows() {
     linkTable_->SyncRows();
     RepaintNow();
     linkRowsShown_ = true;
+    // The pace counts from the end of a repaint: one that takes longer than
+    // the interval must not follow every single link.
+    linkRepaint_.Restart();
 }
 
-void TF_main::LinkChanged(std::size_t index) {
-    linkTable_->RedrawLink(index);
+// Marks and outcomes of thousands of links change one after another: the
+// table is redrawn at a repaint's pace, and whole before the run's next step.
+void TF_main::LinkChanged(std::size_t) {
+    linkRowsShown_ = false;
+    if (linkRepaint_.Due())
+        ShowLinkRows();
 }
 
 int TF_main::TextWidth(std::u16string_view text) {

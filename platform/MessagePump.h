@@ -17,6 +17,8 @@ public:
         last_ = now;
         return true;
     }
+    // The next interval begins now.
+    void Restart() noexcept { last_ = std::chrono::steady_clock::now(); }
 
 private:
     std::chrono::milliseconds interval_;

@@ -225,6 +225,36 @@ TEST_F(Options, ARefusedWriteIsReportedAndTheDialogStaysOpen) {
     WaitClosed(app, dialog);
 }
 
+TEST_F(Options, AShortcutTheSendToFolderCannotTakeIsReportedAndNotStoredAsThere) {
+    // A folder of the shortcut's name stands in for a Send To folder that
+    // cannot be written.
+    ASSERT_FALSE(fs::exists(shortcut_));
+    ASSERT_TRUE(fs::create_directory(shortcut_));
+    struct Removed {
+        fs::path folder;
+        ~Removed() {
+            std::error_code ignored;
+            fs::remove(folder, ignored);
+        }
+    } removed{shortcut_};
+    Marovan app = Marovan::Start();
+    app.WaitForMainWindow();
+    const fs::path ini = app.Folder() / L"MRV.ini";
+    const HWND dialog = OpenOptions(app);
+    SetBox(app, dialog, IDC_OPT_SENDTO, true);
+    Click(dialog, IDC_OPT_OK);
+    const MessageBoxContent report = app.AnswerMessageBox();
+    EXPECT_EQ(Utf8(report.caption), "Marovan");
+    const std::wstring says = shortcut_.wstring() + L" に書き込めません：";
+    EXPECT_EQ(Utf8(report.text.substr(0, says.size())), Utf8(says));
+    EXPECT_GT(report.text.size(), says.size() + 1) << "the system's reason is missing";
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the dialog must stay open";
+    EXPECT_FALSE(Checked(dialog, IDC_OPT_SENDTO)) << "the box says the shortcut is there";
+    EXPECT_THAT(Lines(ReadBytes(ini)), testing::Contains("Sendto=0"));
+    Click(dialog, IDC_OPT_CANCEL);
+    WaitClosed(app, dialog);
+}
+
 TEST_F(Options, AProgramFolderWithoutRoomForTheFileReportsOnceAndStillRuns) {
     // Send To must work from a folder the program cannot write, as under
     // Program Files: the report comes once, then the start-up run.
