@@ -3,6 +3,7 @@
 // a cut must come out whole in every kind of code page: double-byte, UTF-8
 // (the system ANSI code page some offices switch on) and single-byte.
 
+#include "AnsweredRunSystem.h"
 #include "ScratchFolder.h"
 
 #include "main/CollectionRun.h"
@@ -17,26 +18,6 @@
 
 namespace marovan {
 namespace {
-
-// The program's services decoding with a given code page, prompts answered.
-class CodePageSystem : public WindowsRunSystem {
-public:
-    CodePageSystem(UINT codePage, std::u16string folder, std::u16string document)
-        : WindowsRunSystem(codePage)
-        , folder_(std::move(folder))
-        , document_(std::move(document)) {}
-
-    RunOptions ReadRunOptions() override { return {}; }
-    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
-        return folder_;
-    }
-    std::optional<std::u16string> PromptDocument() override { return document_; }
-    void OpenFolder(std::u16string_view) override {}
-
-private:
-    std::u16string folder_;
-    std::u16string document_;
-};
 
 std::string Encode(std::wstring_view text, UINT codePage) {
     const int length = ::WideCharToMultiByte(
@@ -85,7 +66,9 @@ TEST_P(CodePageRun, ALinkAcrossAPieceBoundaryDecodesWhole) {
 
         testing_support::RecordingView view;
         Links links;
-        CodePageSystem system(c.codePage, U16(destination), U16(document));
+        test::AnsweredRunSystem system(c.codePage);
+        system.folder = U16(destination);
+        system.document = U16(document);
         ASSERT_EQ(CollectionRun(view, system, links), RunEnd::Completed) << into;
         ASSERT_EQ(links.size(), 2u) << into;
         EXPECT_EQ(links[0].path, U16(c.path)) << "cut " << into << " bytes into a character";

@@ -3,6 +3,7 @@
 // window objects it started with: a leak on any path, the failure paths and
 // the table's drawing included, would grow with every run.
 
+#include "AnsweredRunSystem.h"
 #include "ScratchFolder.h"
 
 #include "base/Failure.h"
@@ -24,24 +25,16 @@ namespace {
 
 using test::ScratchFolder;
 
-// The program's services with the prompts answered; the options are read
-// from the settings file as always, then the copy options are turned on.
-class AnsweredSystem : public WindowsRunSystem {
+// The options are read from the settings file as always, so that reading
+// them is counted too; then the copy options are turned on.
+class ResourceRunSystem : public test::AnsweredRunSystem {
 public:
     RunOptions ReadRunOptions() override {
-        RunOptions options = WindowsRunSystem::ReadRunOptions();
-        options.aiCopy = true;
-        options.errSearch = true;
-        return options;
+        RunOptions read = WindowsRunSystem::ReadRunOptions();
+        read.aiCopy = true;
+        read.errSearch = true;
+        return read;
     }
-    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
-        return folder;
-    }
-    std::optional<std::u16string> PromptDocument() override { return document; }
-    void OpenFolder(std::u16string_view) override {}
-
-    std::optional<std::u16string> folder;
-    std::optional<std::u16string> document;
 };
 
 // Records what a run shows, and shows its links in the program's own link
@@ -225,7 +218,7 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
     Links links;
     TableWindow view(links);
     ASSERT_TRUE(view.Shown()) << "the table's window could not be made";
-    AnsweredSystem system;
+    ResourceRunSystem system;
     // Every way a run can end: completed, no record, cannot open, cancelled.
     const auto run = [&](int n) {
         system.folder = U16(destination);

@@ -1,6 +1,7 @@
 // A link on a share whose host never answers: the run gives the host a
 // bounded time, keeps the window alive meanwhile, and does not ask it again.
 
+#include "AnsweredRunSystem.h"
 #include "ScratchFolder.h"
 
 #include "main/CollectionRun.h"
@@ -19,24 +20,6 @@ namespace marovan {
 namespace {
 
 using namespace std::chrono_literals;
-
-class AnsweredSystem : public WindowsRunSystem {
-public:
-    AnsweredSystem(std::u16string folder, std::u16string document)
-        : folder_(std::move(folder))
-        , document_(std::move(document)) {}
-
-    RunOptions ReadRunOptions() override { return {}; }
-    std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
-        return folder_;
-    }
-    std::optional<std::u16string> PromptDocument() override { return document_; }
-    void OpenFolder(std::u16string_view) override {}
-
-private:
-    std::u16string folder_;
-    std::u16string document_;
-};
 
 std::u16string U16(const std::wstring& text) {
     return {text.begin(), text.end()};
@@ -57,7 +40,9 @@ TEST(SilentHost, IsGivenABoundedTimeOnceAndTheWindowLivesMeanwhile) {
     // let go when the test ends.
     auto release = std::make_shared<HANDLE>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     auto asked = std::make_shared<std::atomic<int>>(0);
-    AnsweredSystem system(U16(destination), U16(document));
+    test::AnsweredRunSystem system;
+    system.folder = U16(destination);
+    system.document = U16(document);
     system.SetShareProbe(
         [release, asked](const std::wstring&) {
             ++*asked;
