@@ -101,6 +101,7 @@ TEST_F(StartupRuns, ARunThatEndsInAnErrorEndsThemAndTheWindowAppears) {
         << Utf8(report.text);
 
     ExpectNoMoreRuns(app);
+    EXPECT_EQ(app.Progress().position, 0) << "the window appears with an empty progress bar";
     EXPECT_EQ(app.TableRowCount(), 2u) << "the failed run cleared the table";
     EXPECT_TRUE(NamesIn(destination).empty());
 }
