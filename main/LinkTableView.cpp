@@ -28,25 +28,6 @@ constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 constexpr COLORREF kFailureColour = RGB(0xFF, 0x00, 0x00); // red
 constexpr COLORREF kFoundColour = RGB(0x00, 0x00, 0xFF);   // blue
 
-// A custom-draw handler gets the control's own DC: whatever it changes (text
-// colour, background mode, font) is put back before the control draws on.
-class SavedDc {
-public:
-    explicit SavedDc(HDC dc) noexcept
-        : dc_(dc)
-        , saved_(::SaveDC(dc)) {}
-    ~SavedDc() {
-        if (saved_)
-            ::RestoreDC(dc_, saved_);
-    }
-    SavedDc(const SavedDc&) = delete;
-    SavedDc& operator=(const SavedDc&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 using OpenThemeDataForDpiFn = HTHEME(WINAPI*)(HWND, LPCWSTR, UINT);
 
 // The theme of column headers at the table's DPI, tied to no window: opened on
@@ -304,7 +285,7 @@ LRESULT LinkTableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
             return CDRF_DODEFAULT;
         RECT cell{};
         ListView_GetSubItemRect(listView_, item, column, LVIR_BOUNDS, &cell);
-        const SavedDc saved(draw.nmcd.hdc);
+        const win::SavedDc saved(draw.nmcd.hdc);
         if (column == kRowNumber) {
             // The first sub-item's bounds are the whole row's.
             cell.right = cell.left + ListView_GetColumnWidth(listView_, kRowNumber);
@@ -330,7 +311,7 @@ LRESULT LinkTableView::OnHeaderCustomDraw(NMCUSTOMDRAW& draw) {
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
         const int column = static_cast<int>(draw.dwItemSpec);
-        const SavedDc saved(draw.hdc);
+        const win::SavedDc saved(draw.hdc);
         DrawFixedCell(draw.hdc, draw.rc, column == hotHeaderItem_, HeaderText(column));
         return CDRF_SKIPDEFAULT;
     }

@@ -646,14 +646,12 @@ LRESULT TF_main::OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const {
     const std::wstring caption = win::WindowText(button);
     RECT text = face;
     text.left = iconLeft + iconSize + Scaled(kButtonPictureSpacing96);
-    const int saved = ::SaveDC(draw.hdc);
+    const win::SavedDc saved(draw.hdc);
     ::SelectObject(draw.hdc, buttonFont_.get());
     ::SetBkMode(draw.hdc, TRANSPARENT);
     ::SetTextColor(draw.hdc, ::GetSysColor(COLOR_BTNTEXT));
     ::DrawTextW(draw.hdc, caption.c_str(), static_cast<int>(caption.size()), &text,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (saved)
-        ::RestoreDC(draw.hdc, saved);
     return CDRF_SKIPDEFAULT;
 }
 

@@ -152,6 +152,25 @@ private:
     PAINTSTRUCT ps_{};
 };
 
+// SaveDC/RestoreDC: a handler given another's DC (custom draw) puts back
+// whatever it changed in it, text colour, background mode or font.
+class SavedDc {
+public:
+    explicit SavedDc(HDC dc) noexcept
+        : dc_(dc)
+        , saved_(::SaveDC(dc)) {}
+    ~SavedDc() {
+        if (saved_)
+            ::RestoreDC(dc_, saved_);
+    }
+    SavedDc(const SavedDc&) = delete;
+    SavedDc& operator=(const SavedDc&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 // Selects an object into a DC and puts the previous one back. A selection
 // that failed (SelectObject gives null) has nothing to put back.
 class SelectedObject {

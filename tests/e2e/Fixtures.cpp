@@ -177,4 +177,16 @@ Bytes PngImage(unsigned seed) {
     return EncodePng(Pattern(8, 8, seed));
 }
 
+LockedFile::LockedFile(const fs::path& path)
+    : handle_(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+LockedFile::~LockedFile() {
+    if (held())
+        ::CloseHandle(handle_);
+}
+
+bool LockedFile::held() const noexcept {
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
 } // namespace marovan::e2e

@@ -53,6 +53,20 @@ enum class LineEnd { CrLf, Cr, Lf };
 Bytes AiDocument(const std::vector<std::wstring>& links, LineEnd lineEnd = LineEnd::CrLf,
                  bool withRecord = true);
 
+// A file held open without sharing, as another program holding it locked
+// would, until this goes.
+class LockedFile {
+public:
+    explicit LockedFile(const std::filesystem::path& path);
+    ~LockedFile();
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    bool held() const noexcept;
+
+private:
+    void* handle_;
+};
+
 // A small real PNG, different for each seed.
 Bytes PngImage(unsigned seed);
 

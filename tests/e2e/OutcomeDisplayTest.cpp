@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,16 +169,9 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
     app.WaitForMainWindow();
     app.PressDetailsToggle();
-    const HANDLE lock = ::CreateFileW((destination / L"e.png").c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    RunOutcome outcome;
-    try {
-        outcome = CollectAndAnswer(app, destination, document, milliseconds(60000));
-    } catch (...) {
-        ::CloseHandle(lock);
-        throw;
-    }
+    std::optional<LockedFile> lock(destination / L"e.png");
+    ASSERT_TRUE(lock->held());
+    const RunOutcome outcome = CollectAndAnswer(app, destination, document, milliseconds(60000));
     ExpectNoSystemBoxes(outcome);
     const std::vector<std::wstring> marks = {L"○", L"△", L"○", L"○", L"○", L"○", L"○", L"×"};
     ExpectSummary(outcome.last, marks, 2);
@@ -210,7 +204,7 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     EXPECT_EQ(tip, StatusForRow(app, 7));
     TipForRow(app, 7);
     app.Screenshot(L"outcomes-every-kind-with-a-tip");
-    ::CloseHandle(lock);
+    lock.reset();
     EXPECT_EQ(ReadBytes(destination / L"e.png"), PngImage(17)) << "the locked file was changed";
     EXPECT_EQ(ReadBytes(destination / L"a.png"), ReadBytes(a));
     EXPECT_EQ(ReadBytes(destination / L"d.png"), ReadBytes(d));

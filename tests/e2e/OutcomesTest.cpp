@@ -121,17 +121,12 @@ TEST_F(Outcomes, ALockedFileOfTheNameIsKeptAndTheImageRefusedWithoutADialog) {
     WriteBytes(destination / L"a.png", old);
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    const HANDLE lock = ::CreateFileW((destination / L"a.png").c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     RunOutcome outcome;
-    try {
+    {
+        const LockedFile lock(destination / L"a.png");
+        ASSERT_TRUE(lock.held());
         outcome = Run(app, {a.wstring(), c.wstring()});
-    } catch (...) {
-        ::CloseHandle(lock);
-        throw;
     }
-    ::CloseHandle(lock);
     ExpectNoSystemBoxes(outcome);
     ExpectSummary(outcome.last, {L"○", L"○"}, 1);
     EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", old}, {L"c.png", ReadBytes(c)}}));
