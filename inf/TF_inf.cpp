@@ -228,7 +228,7 @@ bool TF_inf::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
         return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: // a quick second press is a press all the same
-        OnLeftButtonDown(point);
+        OnLeftButtonDown(point, wParam);
         return true;
     case WM_LBUTTONUP:
         OnLeftButtonUp(point);
@@ -306,10 +306,10 @@ void TF_inf::LabelMouseLeave(Link link) {
     ::InvalidateRect(label, nullptr, TRUE);
 }
 
-void TF_inf::OnLeftButtonDown(POINT client) {
+void TF_inf::OnLeftButtonDown(POINT client, WPARAM keys) {
     altOfSwitchPending_ = false;
     if (OnPicture(client)) {
-        Image1MouseDown();
+        Image1MouseDown(keys);
         return;
     }
     // A link opens when the button is released over the line it was pressed on.
@@ -327,8 +327,11 @@ void TF_inf::OnLeftButtonUp(POINT client) {
         LabelClick(pressed);
 }
 
-void TF_inf::Image1MouseDown() {
-    if (!(KeyHeld(VK_SHIFT) && KeyHeld(VK_CONTROL) && KeyHeld(VK_MENU)))
+// Shift and Ctrl as they were at the press; Alt has no flag of its own, and
+// its state is the one this thread's input has seen.
+void TF_inf::Image1MouseDown(WPARAM keys) {
+    const bool shiftAndCtrl = (keys & MK_SHIFT) && (keys & MK_CONTROL);
+    if (!(shiftAndCtrl && KeyHeld(VK_MENU)))
         return;
     altOfSwitchPending_ = true;
     if (debugSwitch_)

@@ -33,7 +33,8 @@ private:
     Link LinkAt(POINT client) const;
     bool OnPicture(POINT client) const;
 
-    void Image1MouseDown();
+    // `keys`: the MK_ flags of the press.
+    void Image1MouseDown(WPARAM keys);
     void LabelMouseEnter(Link link);
     void LabelMouseLeave(Link link);
     void LabelClick(Link link);
@@ -41,7 +42,7 @@ private:
 
     void OnMouseMove(POINT client);
     void OnMouseLeave();
-    void OnLeftButtonDown(POINT client);
+    void OnLeftButtonDown(POINT client, WPARAM keys);
     void OnLeftButtonUp(POINT client);
     bool OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnControlColour(HDC dc, HWND control);

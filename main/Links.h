@@ -40,6 +40,11 @@ struct Link {
     // Why: the system's reason for a refused copy, or the host of a share
     // that did not answer for a link not found.
     std::u16string reason;
+    // The document the link was read for, as an index into the run's
+    // DocumentPaths, and how far down: 0 for the document's own links, n for
+    // the links of a file it places n levels down.
+    std::uint32_t document = 0;
+    std::uint8_t depth = 0;
 
     bool IsFound() const noexcept { return mark == Mark::Found || mark == Mark::Beside; }
     // A link succeeds when its image is in the destination at the end of the run.
@@ -51,6 +56,10 @@ struct Link {
 };
 
 using Links = std::vector<Link>;
+
+// The documents whose links a run collected, in the order it read them: one
+// for a run from the prompts, one per file of a dropped batch.
+using DocumentPaths = std::vector<std::u16string>;
 
 // True for the outcomes that leave the image in the destination.
 bool Collected(Outcome outcome) noexcept;
