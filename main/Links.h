@@ -3,6 +3,7 @@
 // document order, each with what the run found out about it. The run works
 // on them; the link table only shows them.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ struct Link {
     // Why: the system's reason for a refused copy, or the host of a share
     // that did not answer for a link not found.
     std::u16string reason;
+    // Which of the run's documents placed it (an index into DocumentPaths).
+    std::size_t document = 0;
 
     bool IsFound() const noexcept { return mark == Mark::Found || mark == Mark::Beside; }
     // A link succeeds when its image is in the destination at the end of the run.
@@ -51,6 +54,10 @@ struct Link {
 };
 
 using Links = std::vector<Link>;
+
+// The documents of a run, in the order they were read: one for a normal run,
+// several for a batch. The links of one document are contiguous in Links.
+using DocumentPaths = std::vector<std::u16string>;
 
 // True for the outcomes that leave the image in the destination.
 bool Collected(Outcome outcome) noexcept;
