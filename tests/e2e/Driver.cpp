@@ -5,6 +5,7 @@
 #include "tests/e2e/Picture.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
