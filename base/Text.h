@@ -21,4 +21,7 @@ std::u16string_view TrimmedDescription(std::u16string_view description) noexcept
 // ideographic full stop goes too.
 std::u16string_view TrimmedReason(std::u16string_view description) noexcept;
 
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8Of(std::u16string_view text);
+
 } // namespace marovan

@@ -15,26 +15,25 @@ public:
     explicit ArgumentReader(std::u16string_view line)
         : line_(line.substr(0, line.find(u'\0'))) {}
 
-    // Reads the next argument; false when there is none (or it is empty).
+    // Reads the next argument into value(); false when there is none (or it
+    // is empty).
     bool Next() {
         SkipToArgument();
-        bool hasValue = false;
+        value_.clear();
         while (pos_ < line_.size() && !IsSeparator(line_[pos_])) {
             if (line_[pos_] == u'"') {
                 ++pos_;
-                while (pos_ < line_.size() && line_[pos_] != u'"') {
-                    hasValue = true;
-                    ++pos_;
-                }
+                while (pos_ < line_.size() && line_[pos_] != u'"')
+                    value_ += line_[pos_++];
                 if (pos_ < line_.size())
                     ++pos_;
             } else {
-                hasValue = true;
-                ++pos_;
+                value_ += line_[pos_++];
             }
         }
-        return hasValue;
+        return !value_.empty();
     }
+    const std::u16string& value() const noexcept { return value_; }
 
 private:
     void SkipToArgument() {
@@ -49,17 +48,22 @@ private:
 
     std::u16string_view line_;
     std::size_t pos_ = 0;
+    std::u16string value_;
 };
 
 } // namespace
 
 int CountArguments(std::u16string_view commandLine) {
+    return static_cast<int>(ArgumentValues(commandLine).size());
+}
+
+std::vector<std::u16string> ArgumentValues(std::u16string_view commandLine) {
     ArgumentReader reader(commandLine);
     reader.Next(); // the program name
-    int count = 0;
+    std::vector<std::u16string> values;
     while (reader.Next())
-        ++count;
-    return count;
+        values.push_back(reader.value());
+    return values;
 }
 
 } // namespace marovan

@@ -1,7 +1,9 @@
 #pragma once
-// How many start-up runs a command line asks for.
+// The start-up runs a command line asks for: one per argument.
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace marovan {
 
@@ -12,5 +14,8 @@ namespace marovan {
 // no escape character. Counting stops at the first argument whose value is
 // empty (a lone quote at the end), and at a NUL.
 int CountArguments(std::u16string_view commandLine);
+
+// The arguments themselves, by the same rules, without their quotes.
+std::vector<std::u16string> ArgumentValues(std::u16string_view commandLine);
 
 } // namespace marovan

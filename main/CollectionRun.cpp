@@ -195,7 +195,8 @@ Summary SummaryOf(int links, int failures,
     return summary;
 }
 
-RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
+                     std::u16string_view suggestedDocument) {
     links.clear();
     view.ClearDetails();
 
@@ -214,12 +215,13 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links) {
     view.StepProgress();
     view.SetStatus(u"AIファイルの指定を待機中...");
 
-    const auto documentPath = system.PromptDocument();
+    const auto documentPath = system.PromptDocument(suggestedDocument);
     if (!documentPath) {
         view.SetDestinationLine(u"");
         view.SetStatus(u"");
         return RunEnd::DocumentCancelled;
     }
+    view.DocumentChosen(*destination, *documentPath);
 
     LinkRecordScanner scanner;
     {

@@ -55,6 +55,9 @@ public:
     // from the conversion loop, so it must be cheap when nothing is due.
     virtual void KeepResponsive() = 0;
     virtual void ShowMessage(MessageKind kind, std::u16string_view text) = 0;
+    // Both prompts are answered: the run collects `document` into `destination`.
+    virtual void DocumentChosen(std::u16string_view /*destination*/,
+                                std::u16string_view /*document*/) {}
 };
 
 // The system as a run sees it. Unexpected failures throw Failure.
@@ -66,8 +69,10 @@ public:
     virtual RunOptions ReadRunOptions() = 0;
     virtual std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                        std::u16string_view initialFolder) = 0;
-    // The file prompt starts with the last document chosen in this instance.
-    virtual std::optional<std::u16string> PromptDocument() = 0;
+    // The file prompt starts on `suggested` when that names an existing
+    // regular file (its folder shown, its name filled in), else with the last
+    // document chosen in this instance.
+    virtual std::optional<std::u16string> PromptDocument(std::u16string_view suggested) = 0;
     // The whole file, opened for reading only and read in pieces, with
     // `keepResponsive` called between them; throws Failure with the "cannot
     // open" message when it cannot be opened or read into memory.
@@ -113,8 +118,10 @@ enum class RunEnd { FolderCancelled, DocumentCancelled, NoLinkRecord, Completed 
 
 // Performs one run on `links`, which it empties first and which keep what it
 // found when it ends. Throws Failure for an unexpected failure; the caller
-// shows the general error report.
-RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links);
+// shows the general error report. `suggestedDocument` is handed to the file
+// prompt (a start-up run's argument).
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
+                     std::u16string_view suggestedDocument = {});
 
 // Texts of the run, shared with tests.
 inline constexpr std::u16string_view kFolderPromptText = u"画像を収集する保存フォルダを指定";

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "platform/Dpi.h"
 #include "platform/WinText.h"
+#include "resources/resource.h"
 
 #include <vssym32.h>
 #include <windowsx.h>
@@ -61,12 +62,12 @@ LinkTableView::LinkTableView(HWND parent, int id, const Links& links, int dpi)
     , dpi_(dpi) {
     // The row-height image list is ours: without LVS_SHAREIMAGELISTS the list
     // view would destroy it too (Wine's does not; Windows' does).
-    listView_ = ::CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-            LVS_OWNERDATA | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
-        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        ::GetModuleHandleW(nullptr), nullptr);
+    listView_ =
+        ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                              LVS_OWNERDATA | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          ::GetModuleHandleW(nullptr), nullptr);
     if (!listView_)
         throw Failure(win::U16(win::SystemMessage(::GetLastError())));
     header_ = ListView_GetHeader(listView_);
@@ -150,17 +151,62 @@ void LinkTableView::RelayToTip(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void LinkTableView::OnTipText(NMTTDISPINFOW& info) {
     tipText_.clear();
-    if (tipRow_ >= 1 && tipRow_ <= static_cast<int>(links_.size()))
-        tipText_ = win::Wide(OutcomeText(links_[static_cast<std::size_t>(tipRow_ - 1)]));
+    if (const auto link = LinkOfItem(tipRow_ - 1))
+        tipText_ = win::Wide(OutcomeText(links_[*link]));
     // An empty text shows no tip.
     info.lpszText = tipText_.data();
     info.hinst = nullptr;
 }
 
 std::u16string LinkTableView::OutcomeOf(int item) const {
+    const auto link = LinkOfItem(item);
+    return link ? OutcomeText(links_[*link]) : std::u16string();
+}
+
+std::optional<std::size_t> LinkTableView::LinkOfItem(int item) const {
     if (item < 0 || item >= static_cast<int>(links_.size()))
-        return {};
-    return OutcomeText(links_[static_cast<std::size_t>(item)]);
+        return std::nullopt;
+    return static_cast<std::size_t>(item);
+}
+
+std::vector<std::size_t> LinkTableView::LinksToExport() const {
+    std::vector<std::size_t> chosen;
+    for (int item = ListView_GetNextItem(listView_, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(listView_, item, LVNI_SELECTED))
+        if (const auto link = LinkOfItem(item))
+            chosen.push_back(*link);
+    if (chosen.empty()) {
+        const int items = ListView_GetItemCount(listView_);
+        for (int item = 0; item < items; ++item)
+            if (const auto link = LinkOfItem(item))
+                chosen.push_back(*link);
+    }
+    return chosen;
+}
+
+void LinkTableView::SelectAllLinks() {
+    const int items = ListView_GetItemCount(listView_);
+    for (int item = 0; item < items; ++item) {
+        const UINT state = LinkOfItem(item) ? LVIS_SELECTED : 0;
+        ListView_SetItemState(listView_, item, state, LVIS_SELECTED);
+    }
+}
+
+POINT LinkTableView::MenuPointForKeyboard() const {
+    int item = ListView_GetNextItem(listView_, -1, LVNI_FOCUSED | LVNI_SELECTED);
+    if (item < 0)
+        item = ListView_GetNextItem(listView_, -1, LVNI_SELECTED);
+    POINT point{0, 0};
+    RECT bounds{};
+    if (item >= 0 && ListView_GetItemRect(listView_, item, &bounds, LVIR_LABEL)) {
+        RECT client{};
+        ::GetClientRect(listView_, &client);
+        // A selected item scrolled out of sight gives way to the corner.
+        if (bounds.bottom > 0 && bounds.bottom <= client.bottom)
+            point = {bounds.left, bounds.bottom};
+    }
+    ::ClientToScreen(listView_, &point);
+    return point;
 }
 
 // The parent destroys the list view with itself; when this object goes first,
@@ -393,6 +439,21 @@ LRESULT CALLBACK LinkTableView::ListViewProc(HWND window, UINT message, WPARAM w
             return self->OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
         if (header.hwndFrom == self->tip_ && header.code == TTN_GETDISPINFOW) {
             self->OnTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
+            return 0;
+        }
+        break;
+    }
+    case WM_KEYDOWN: {
+        const bool controlOnly = (::GetKeyState(VK_CONTROL) & 0x8000) &&
+                                 !(::GetKeyState(VK_SHIFT) & 0x8000) &&
+                                 !(::GetKeyState(VK_MENU) & 0x8000);
+        if (controlOnly && wParam == 'A') {
+            self->SelectAllLinks();
+            return 0;
+        }
+        // Copying is the window's, as from the shortcut menu.
+        if (controlOnly && wParam == 'C') {
+            ::SendMessageW(::GetParent(window), WM_COMMAND, MAKEWPARAM(IDM_COPY_LINKS, 0), 0);
             return 0;
         }
         break;

@@ -14,8 +14,10 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marovan {
 
@@ -47,6 +49,19 @@ public:
 
     // What became of the link of a list item, as the window tells it.
     std::u16string OutcomeOf(int item) const;
+
+    // The link a list item shows; nothing for an item that shows none. The
+    // one place that knows how items and links correspond.
+    std::optional<std::size_t> LinkOfItem(int item) const;
+    // The links of the selected items in table order; every link when no
+    // item is selected.
+    std::vector<std::size_t> LinksToExport() const;
+    // Selects every item that shows a link (Ctrl+A).
+    void SelectAllLinks();
+    // Where a shortcut menu asked for from the keyboard opens: below the
+    // focused selected item, else the first selected one, else the table's
+    // top left corner; in screen coordinates.
+    POINT MenuPointForKeyboard() const;
 
 private:
     void CreateFonts();

@@ -3,6 +3,7 @@
 // document order, each with what the run found out about it. The run works
 // on them; the link table only shows them.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -58,7 +59,8 @@ struct Link {
 using Links = std::vector<Link>;
 
 // The documents whose links a run collected, in the order it read them: one
-// for a run from the prompts, one per file of a dropped batch.
+// for a run from the prompts, one per file of a dropped batch. The links of
+// one document are contiguous in Links.
 using DocumentPaths = std::vector<std::u16string>;
 
 // True for the outcomes that leave the image in the destination.

@@ -1,10 +1,14 @@
 #include "main/TF_main.h"
 
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "inf/TF_inf.h"
 #include "main/Arguments.h"
+#include "main/LinkExport.h"
 #include "opt/TF_opt.h"
+#include "platform/Clipboard.h"
 #include "platform/Dpi.h"
+#include "platform/FilePrompt.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WinText.h"
@@ -50,15 +54,49 @@ struct SpeedButton {
     const wchar_t* caption;
     int iconId;
     RECT bounds96; // left, top, width, height
+    // Its key, as an accelerator and as its tooltip names it.
+    WORD key;
+    BYTE modifiers; // FCONTROL or none
+    const wchar_t* keyName;
 };
 
+// Keys as Windows programs use them: Ctrl+O opens a document (a run starts
+// with the prompts for one), Ctrl+, opens the settings (as in Windows
+// Terminal), Ctrl+D for the details, Ctrl+L clears (as a console does), F1
+// for the information. None of them is a key the link table or the debug
+// view uses themselves.
 constexpr std::array<SpeedButton, 5> kSpeedButtons = {{
-    {IDC_COLLECT, L"画像収集", IDI_BUTTON_COLLECT, {10, 50, 289, 60}},
-    {IDC_OPTION, L"Option", IDI_BUTTON_OPTION, {298, 50, 127, 60}},
-    {IDC_DETAILS, L"詳細表示", IDI_BUTTON_DETAILS, {10, 109, 145, 60}},
-    {IDC_CLEAR_DETAILS, L"詳細クリア", IDI_BUTTON_CLEAR, {154, 109, 145, 60}},
-    {IDC_INFO, L"Info", IDI_BUTTON_INFO, {298, 109, 127, 60}},
+    {IDC_COLLECT, L"画像収集", IDI_BUTTON_COLLECT, {10, 50, 289, 60}, 'O', FCONTROL, L"Ctrl+O"},
+    {IDC_OPTION,
+     L"Option",
+     IDI_BUTTON_OPTION,
+     {298, 50, 127, 60},
+     VK_OEM_COMMA,
+     FCONTROL,
+     L"Ctrl+,"},
+    {IDC_DETAILS, L"詳細表示", IDI_BUTTON_DETAILS, {10, 109, 145, 60}, 'D', FCONTROL, L"Ctrl+D"},
+    {IDC_CLEAR_DETAILS,
+     L"詳細クリア",
+     IDI_BUTTON_CLEAR,
+     {154, 109, 145, 60},
+     'L',
+     FCONTROL,
+     L"Ctrl+L"},
+    {IDC_INFO, L"Info", IDI_BUTTON_INFO, {298, 109, 127, 60}, VK_F1, 0, L"F1"},
 }};
+
+constexpr wchar_t kCopyLinksCaption[] = L"コピー";
+constexpr wchar_t kSaveLinksCaption[] = L"CSVで保存...";
+constexpr wchar_t kCsvFilter[] = L"CSV ファイル (*.csv)|*.csv|すべてのファイル (*.*)|*.*";
+
+win::UniqueAccelerators CreateButtonAccelerators() {
+    std::array<ACCEL, kSpeedButtons.size()> keys{};
+    for (std::size_t i = 0; i < kSpeedButtons.size(); ++i)
+        keys[i] = {static_cast<BYTE>(FVIRTKEY | kSpeedButtons[i].modifiers), kSpeedButtons[i].key,
+                   static_cast<WORD>(kSpeedButtons[i].id)};
+    return win::UniqueAccelerators(
+        ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+}
 
 constexpr wchar_t kDocumentTabCaption[] = L"Illustrator File";
 constexpr wchar_t kResultTabCaption[] = L"抽出結果";
@@ -159,6 +197,42 @@ void TF_main::CreateControls() {
     panel2_ =
         CreateControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION);
     linkTable_ = std::make_unique<LinkTableView>(hwnd(), IDC_LINK_TABLE, links_, dpi());
+    CreateButtonTips();
+    accelerators_ = CreateButtonAccelerators();
+}
+
+// One tool per speed button, its text asked for when it shows: the details
+// button's caption changes.
+void TF_main::CreateButtonTips() {
+    buttonTips_ =
+        ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                          nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!buttonTips_)
+        return; // the buttons work without their tips
+    ::SetWindowLongPtrW(buttonTips_, GWLP_ID, IDC_BUTTON_TIPS);
+    for (HWND button : speedButtons_) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(button);
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        ::SendMessageW(buttonTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void TF_main::OnButtonTipText(NMTTDISPINFOW& info) {
+    buttonTipText_.clear();
+    const auto button = std::find(speedButtons_.begin(), speedButtons_.end(),
+                                  reinterpret_cast<HWND>(info.hdr.idFrom));
+    if (button != speedButtons_.end()) {
+        const SpeedButton& b =
+            kSpeedButtons[static_cast<std::size_t>(button - speedButtons_.begin())];
+        buttonTipText_ = win::WindowText(*button) + L" (" + b.keyName + L")";
+    }
+    info.lpszText = buttonTipText_.data();
+    info.hinst = nullptr;
 }
 
 void TF_main::ApplyFonts() {
@@ -237,10 +311,11 @@ void TF_main::PerformStartupRuns() {
         HWND bar;
         ~EmptyProgressAtEnd() { ::SendMessageW(bar, PBM_SETPOS, 0, 0); }
     } emptyProgress{progressBar1_};
-    const int runs = CountArguments(View(std::wstring_view(::GetCommandLineW())));
-    for (int i = 0; i < runs; ++i) {
+    // Each run's file prompt starts on its argument.
+    for (const std::u16string& argument :
+         ArgumentValues(View(std::wstring_view(::GetCommandLineW())))) {
         // A failure ends the start-up runs; the caller reports it.
-        CollectionRun(*this, system_, links_);
+        CollectionRun(*this, system_, links_, argument);
     }
 }
 
@@ -262,9 +337,18 @@ void TF_main::Show(int showCommand) {
     ::UpdateWindow(hwnd());
 }
 
+// The buttons' keys and Tab between the controls work in this loop only: a
+// dialog, a prompt or a message box runs a loop of its own, and a run pumps
+// its messages without them, so that they do nothing meanwhile.
 int TF_main::RunMessageLoop() {
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool ours = message.hwnd == hwnd() || ::IsChild(hwnd(), message.hwnd);
+        if (ours && !running_ && accelerators_ &&
+            ::TranslateAcceleratorW(hwnd(), accelerators_.get(), &message))
+            continue;
+        if (ours && ::IsDialogMessageW(hwnd(), &message))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -280,6 +364,12 @@ LRESULT TF_main::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == linkTable_->hwnd()) {
+            OnLinkTableMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        }
+        return Default(message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_ERASEBKGND:
@@ -320,6 +410,69 @@ void TF_main::OnCommand(int id) {
     case IDC_INFO:
         SpeedButton6Click();
         break;
+    case IDM_COPY_LINKS:
+        CopyLinks();
+        break;
+    case IDM_SAVE_LINKS:
+        SaveLinks();
+        break;
+    }
+}
+
+// --- Copying and saving the table ------------------------------------------
+
+// While a run goes on its table is being rebuilt: nothing of it leaves.
+bool TF_main::CanExportLinks() const {
+    return !running_ && !links_.empty();
+}
+
+void TF_main::OnLinkTableMenu(POINT screen) {
+    if (screen.x == -1 && screen.y == -1)
+        screen = linkTable_->MenuPointForKeyboard();
+    const win::UniqueMenu menu(::CreatePopupMenu());
+    if (!menu)
+        throw Failure(win::U16(win::SystemMessage(::GetLastError())));
+    const UINT state = CanExportLinks() ? MF_ENABLED : MF_GRAYED;
+    ::AppendMenuW(menu.get(), MF_STRING | state, IDM_COPY_LINKS, kCopyLinksCaption);
+    ::AppendMenuW(menu.get(), MF_STRING | state, IDM_SAVE_LINKS, kSaveLinksCaption);
+    const int command = static_cast<int>(
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                         screen.x, screen.y, 0, hwnd(), nullptr));
+    if (command != 0)
+        OnCommand(command);
+}
+
+void TF_main::CopyLinks() {
+    if (!CanExportLinks())
+        return;
+    const std::u16string text = LinksAsText(links_, documents_, linkTable_->LinksToExport());
+    try {
+        win::PutTextOnClipboard(hwnd(), win::View(text));
+    } catch (const SystemError& error) {
+        win::ShowMessageBox(
+            hwnd(), MessageKind::Error,
+            u"クリップボードにコピーできませんでした：" +
+                std::u16string(TrimmedReason(win::U16(win::SystemMessage(error.Code())))));
+    }
+}
+
+void TF_main::SaveLinks() {
+    if (!CanExportLinks())
+        return;
+    // The selection is taken before the prompt, which the user may take a
+    // while over.
+    const std::string csv = LinksAsCsv(links_, documents_, linkTable_->LinksToExport());
+    const auto path = win::PromptSavePath(hwnd(), win::View(lastDestination_),
+                                          win::View(CsvFileName(documents_)), kCsvFilter, L"csv");
+    if (!path)
+        return;
+    try {
+        win::WriteWholeFile(*path, csv);
+    } catch (const SystemError& error) {
+        win::ShowMessageBox(
+            hwnd(), MessageKind::Error,
+            u"ファイル " + win::U16(*path) + u" に保存できませんでした：" +
+                std::u16string(TrimmedReason(win::U16(win::SystemMessage(error.Code())))));
     }
 }
 
@@ -477,6 +630,7 @@ void TF_main::RepaintNow() {
 }
 
 void TF_main::ClearDetails() {
+    documents_.clear();
     documentBytes_.clear();
     documentBytes_.shrink_to_fit();
     documentViewStale_ = false;
@@ -595,6 +749,11 @@ void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
                                                    : win::BoxPlace::WithItsOwner);
 }
 
+void TF_main::DocumentChosen(std::u16string_view destination, std::u16string_view document) {
+    lastDestination_ = destination;
+    documents_.assign(1, std::u16string(document));
+}
+
 // --- Notifications ------------------------------------------------------
 
 // A row the user selects tells its outcome in the status line; during a run
@@ -607,6 +766,10 @@ void TF_main::OnLinkRowChanged(const NMLISTVIEW& change) {
 }
 
 LRESULT TF_main::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == buttonTips_ && header.code == TTN_GETDISPINFOW) {
+        OnButtonTipText(*reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    }
     if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE) {
         OnPageChanged();
         return 0;

@@ -54,6 +54,14 @@ private:
     void SpeedButton5Click(); // Option
     void SpeedButton6Click(); // Info
     void OnCommand(int id);
+    // The link table's shortcut menu at `screen`, or, from the keyboard
+    // (both coordinates -1), at the table's selection.
+    void OnLinkTableMenu(POINT screen);
+    void CopyLinks();
+    void SaveLinks();
+    bool CanExportLinks() const;
+    void CreateButtonTips();
+    void OnButtonTipText(NMTTDISPINFOW& info);
     LRESULT OnNotify(const NMHDR& header);
     void OnLinkRowChanged(const NMLISTVIEW& change);
     LRESULT OnSpeedButtonCustomDraw(NMCUSTOMDRAW& draw) const;
@@ -81,6 +89,7 @@ private:
     void SetColumnWidth(int column, int width) override;
     void KeepResponsive() override;
     void ShowMessage(MessageKind kind, std::u16string_view text) override;
+    void DocumentChosen(std::u16string_view destination, std::u16string_view document) override;
 
     void RepaintNow();
     void ShowLinkRows();
@@ -94,14 +103,19 @@ private:
     std::array<HWND, 5> speedButtons_{};
     HWND progressBar1_ = nullptr;
     HWND pageControl1_ = nullptr;
-    HWND memo1_ = nullptr;  // document text
-    HWND panel2_ = nullptr; // destination line
+    HWND memo1_ = nullptr;       // document text
+    HWND panel2_ = nullptr;      // destination line
+    HWND buttonTips_ = nullptr;  // owned by the window, destroyed with it
+    std::wstring buttonTipText_; // what a tip shows, kept while it shows it
+    win::UniqueAccelerators accelerators_;
 
     win::UniqueFont windowFont_, titleFont_, buttonFont_, lineFont_, memoFont_;
     win::UniqueBrush panelBrush_;
     std::array<win::UniqueIcon, 5> buttonIcons_;
 
     Links links_;                              // the last run's
+    DocumentPaths documents_;                  // the documents links_ came from
+    std::u16string lastDestination_;           // where the last run collected
     std::unique_ptr<LinkTableView> linkTable_; // shows links_
     DocumentBytes documentBytes_;              // decoded into the debug view when it is shown
     bool documentViewStale_ = false;

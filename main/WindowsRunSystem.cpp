@@ -36,8 +36,14 @@ std::optional<std::u16string> WindowsRunSystem::PromptFolder(std::u16string_view
     return U16(*folder);
 }
 
-std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
-    const auto path = documentPrompt_.Show(owner_);
+std::optional<std::u16string> WindowsRunSystem::PromptDocument(std::u16string_view suggested) {
+    std::wstring start;
+    if (!suggested.empty()) {
+        start = win::FullPath(View(suggested));
+        if (!win::IsRegularFile(win::LongPathForm(start)))
+            start.clear();
+    }
+    const auto path = documentPrompt_.Show(owner_, start);
     if (!path)
         return std::nullopt;
     return U16(*path);

@@ -28,7 +28,7 @@ public:
     RunOptions ReadRunOptions() override;
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override;
-    std::optional<std::u16string> PromptDocument() override;
+    std::optional<std::u16string> PromptDocument(std::u16string_view suggested) override;
     DocumentBytes ReadDocument(std::u16string_view path,
                                const std::function<void()>& keepResponsive) override;
     CodePageShape AnsiCodePage() override;

@@ -38,6 +38,14 @@ private:
     std::wstring folder_;
 };
 
+std::wstring SystemFilter(std::wstring_view filter) {
+    // The filter's "|" separators become the NULs the system expects.
+    std::wstring result(filter);
+    std::replace(result.begin(), result.end(), L'|', L'\0');
+    result.append(2, L'\0');
+    return result;
+}
+
 std::u16string PromptFailure(DWORD code) {
     wchar_t hex[16] = {};
     std::swprintf(hex, std::size(hex), L"0x%04lX", static_cast<unsigned long>(code));
@@ -46,14 +54,14 @@ std::u16string PromptFailure(DWORD code) {
 
 } // namespace
 
-std::optional<std::wstring> FilePrompt::Show(HWND owner) {
-    // The filter's "|" separators become the NULs the system expects.
-    std::wstring filter = filter_;
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    filter.append(2, L'\0');
+std::optional<std::wstring> FilePrompt::Show(HWND owner, std::wstring_view start) {
+    const std::wstring filter = SystemFilter(filter_);
 
+    // A path in the buffer is where the prompt starts: its folder is shown,
+    // its name is in the name box.
+    const std::wstring_view initial = start.empty() ? std::wstring_view(lastPath_) : start;
     std::vector<wchar_t> file(32768, L'\0');
-    std::copy_n(lastPath_.begin(), std::min(lastPath_.size(), file.size() - 1), file.begin());
+    std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
 
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
@@ -77,6 +85,42 @@ std::optional<std::wstring> FilePrompt::Show(HWND owner) {
     }
     lastPath_ = file.data();
     return lastPath_;
+}
+
+std::optional<std::wstring> PromptSavePath(HWND owner, std::wstring_view folder,
+                                           std::wstring_view name, std::wstring_view filter,
+                                           const wchar_t* extension) {
+    const std::wstring systemFilter = SystemFilter(filter);
+    // A full path in the buffer opens the prompt in its folder: the initial
+    // folder field alone may give way to the folder the user saved in last.
+    std::wstring start(folder);
+    if (!start.empty() && start.back() != L'\\' && start.back() != L'/')
+        start += L'\\';
+    start += name;
+    std::vector<wchar_t> file(32768, L'\0');
+    std::copy_n(start.begin(), std::min(start.size(), file.size() - 1), file.begin());
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = systemFilter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = extension;
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT |
+                OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN;
+    BOOL chosen = FALSE;
+    {
+        const CurrentFolderKept currentFolder;
+        chosen = ::GetSaveFileNameW(&ofn);
+    }
+    if (!chosen) {
+        if (const DWORD error = ::CommDlgExtendedError())
+            throw Failure(PromptFailure(error));
+        return std::nullopt;
+    }
+    return std::wstring(file.data());
 }
 
 } // namespace marovan::win

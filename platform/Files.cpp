@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 #include <new>
+#include <optional>
 
 namespace marovan::win {
 
@@ -81,25 +83,108 @@ DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>&
     return bytes;
 }
 
-std::wstring LongPathForm(std::wstring_view path) {
-    std::wstring given(path);
-    if (given.size() < MAX_PATH || given.starts_with(L"\\\\?\\"))
-        return given;
+namespace {
+
+// Nothing when the system cannot make the path whole.
+std::optional<std::wstring> WholePath(const std::wstring& given) {
     std::wstring full(given.size() + 1, L'\0');
     for (;;) {
         const DWORD length = ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()),
                                                 full.data(), nullptr);
         if (length == 0)
-            return given;
+            return std::nullopt;
         if (length < full.size()) {
             full.resize(length);
-            break;
+            return full;
         }
         full.resize(length);
     }
+}
+
+} // namespace
+
+std::wstring FullPath(std::wstring_view path) {
+    std::wstring given(path);
+    return WholePath(given).value_or(given);
+}
+
+std::wstring LongPathForm(std::wstring_view path) {
+    std::wstring given(path);
+    if (given.size() < MAX_PATH || given.starts_with(L"\\\\?\\"))
+        return given;
+    const std::optional<std::wstring> whole = WholePath(given);
+    if (!whole)
+        return given;
+    const std::wstring& full = *whole;
     if (full.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
+}
+
+namespace {
+
+// A new file of a name no other file has, beside `path`; its name in `name`.
+UniqueFile CreateFileBeside(const std::wstring& path, std::wstring& name) {
+    for (unsigned attempt = 0;; ++attempt) {
+        wchar_t suffix[40] = {};
+        std::swprintf(suffix, std::size(suffix), L".%lx-%x.tmp",
+                      static_cast<unsigned long>(::GetCurrentProcessId()), attempt);
+        name = path + suffix;
+        UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
+            return file;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100)
+            throw SystemError(error);
+    }
+}
+
+// A new file beside the target, closed and deleted unless it has taken the
+// target's place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::wstring& target)
+        : file_(CreateFileBeside(target, name_)) {}
+    ~TemporaryFile() {
+        file_.reset();
+        if (!name_.empty())
+            ::DeleteFileW(name_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    HANDLE handle() const noexcept { return file_.get(); }
+    void Close() noexcept { file_.reset(); }
+    // Moves the closed file over `target`.
+    void Replace(const std::wstring& target) {
+        if (!::MoveFileExW(name_.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw SystemError(::GetLastError());
+        name_.clear();
+    }
+
+private:
+    std::wstring name_;
+    UniqueFile file_;
+};
+
+} // namespace
+
+void WriteWholeFile(std::wstring_view path, std::string_view bytes) {
+    const std::wstring target = LongPathForm(path);
+    TemporaryFile temporary(target);
+    while (!bytes.empty()) {
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(temporary.handle(), bytes.data(), piece, &written, nullptr))
+            throw SystemError(::GetLastError());
+        bytes.remove_prefix(written);
+    }
+    if (!::FlushFileBuffers(temporary.handle()))
+        throw SystemError(::GetLastError());
+    temporary.Close();
+    temporary.Replace(target);
 }
 
 bool IsRegularFile(std::wstring_view path) noexcept {

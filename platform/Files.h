@@ -30,6 +30,16 @@ DocumentBytes ReadWholeFile(std::wstring_view path,
 // Shorter paths, and paths already in that form, are returned as they are.
 std::wstring LongPathForm(std::wstring_view path);
 
+// The path made whole against the current folder ("." and ".." resolved);
+// the path as given when the system cannot.
+std::wstring FullPath(std::wstring_view path);
+
+// Makes `path` a file holding exactly `bytes`: they are written to a new file
+// beside it, which then takes its place, so that a failure at any point
+// leaves whatever was at `path` before (nothing, or the whole old file) and no
+// new file. Throws SystemError with the system's code.
+void WriteWholeFile(std::wstring_view path, std::string_view bytes);
+
 // True only for an existing regular file: not a folder, not a device. A file
 // another program holds locked counts; a symbolic link counts when its target
 // can be opened or is locked.

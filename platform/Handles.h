@@ -93,6 +93,15 @@ inline void CloseTheme(HTHEME h) noexcept {
 inline void FreeCoTaskString(wchar_t* p) noexcept {
     ::CoTaskMemFree(p);
 }
+inline void FreeGlobal(HGLOBAL h) noexcept {
+    ::GlobalFree(h);
+}
+inline void DestroyMenuValue(HMENU h) noexcept {
+    ::DestroyMenu(h);
+}
+inline void DestroyAccelerators(HACCEL h) noexcept {
+    ::DestroyAcceleratorTable(h);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -114,6 +123,11 @@ using UniqueLocal = Unique<HLOCAL, FreeLocal>;
 using UniqueTheme = Unique<HTHEME, CloseTheme>;
 // A string the shell allocated with CoTaskMemAlloc, as SHGetKnownFolderPath does.
 using UniqueCoTaskString = Unique<wchar_t*, FreeCoTaskString>;
+// GlobalAlloc's memory, until the clipboard takes it.
+using UniqueGlobal = Unique<HGLOBAL, FreeGlobal>;
+// A menu no window holds, such as a shortcut menu.
+using UniqueMenu = Unique<HMENU, DestroyMenuValue>;
+using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDc {

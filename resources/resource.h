@@ -27,6 +27,11 @@
 #define IDC_PAGES 1401          // PageControl1
 #define IDC_DOCUMENT_TEXT 1501  // Memo1, the debug view
 #define IDC_LINK_TABLE 1601     // StringGrid1, the link table
+#define IDC_BUTTON_TIPS 1602    // the speed buttons' tooltips
+
+// Commands of the link table's shortcut menu (and its Ctrl+C).
+#define IDM_COPY_LINKS 1701     // "コピー"
+#define IDM_SAVE_LINKS 1702     // "CSVで保存..."
 
 // Controls of the Options dialog.
 #define IDC_OPT_AI_COPY 2001      // CheckBox1

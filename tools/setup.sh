@@ -10,6 +10,7 @@ packages=(
   wine64 fonts-wine xvfb x11-apps xdotool imagemagick fonts-noto-cjk locales
   shellcheck # the test command checks every script of tools/ and .ci/
   clang libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang (tools/fuzz.sh)
+  p7zip-full unzip # the release package (tools/release.sh) and the check of its listing
 )
 
 missing=()

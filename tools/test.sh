@@ -34,4 +34,29 @@ MAROVAN_BUILD_ROOT=$builds bash tools/fuzz.sh 30 || status=1
 # shellcheck disable=SC2086
 ctest --test-dir "$builds/windows" --output-on-failure --no-tests=error --timeout 180 \
   ${MAROVAN_CTEST_ARGS:-} || status=1
+
+# The release package: exactly the program and its usage text, the Japanese
+# name flagged as UTF-8 in the zip's central directory.
+check_release() {
+  local zip listing
+  zip=$(MAROVAN_BUILD_ROOT=$builds bash tools/release.sh | tail -n 1)
+  listing=$(zipinfo -1 "$zip" | LC_ALL=C sort)
+  if [[ $listing != $'Marovan.exe\n使い方.txt' ]]; then
+    echo "test: $zip holds:" "$listing" >&2
+    return 1
+  fi
+  local offset flags name_length name
+  while read -r offset; do
+    flags=$(od -An -tu2 -j $((offset + 8)) -N2 "$zip" | tr -d ' ')
+    name_length=$(od -An -tu2 -j $((offset + 28)) -N2 "$zip" | tr -d ' ')
+    name=$(dd if="$zip" bs=1 skip=$((offset + 46)) count="$name_length" status=none)
+    if [[ $name == 使い方.txt ]] && ((!(flags & 0x800))); then
+      echo "test: $zip stores $name without the UTF-8 flag" >&2
+      return 1
+    fi
+  done < <(LC_ALL=C grep -obUaP 'PK\x01\x02' "$zip" | cut -d: -f1)
+  echo "test: release package $zip"
+  zipinfo "$zip"
+}
+check_release || status=1
 exit $status

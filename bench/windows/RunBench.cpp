@@ -146,7 +146,9 @@ public:
     std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
         return destination_.u16string();
     }
-    std::optional<std::u16string> PromptDocument() override { return document_.u16string(); }
+    std::optional<std::u16string> PromptDocument(std::u16string_view) override {
+        return document_.u16string();
+    }
     void OpenFolder(std::u16string_view) override {}
 
 private:

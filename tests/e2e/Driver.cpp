@@ -5,6 +5,7 @@
 #include "tests/e2e/Picture.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -602,6 +603,17 @@ HWND FileNameBox(HWND prompt) {
 
 std::wstring Program::FilePromptFileName(std::wstring_view title) const {
     return TextOf(FileNameBox(WaitForFilePrompt(title)));
+}
+
+std::wstring Program::FilePromptFolder(std::wstring_view title) const {
+    const HWND prompt = WaitForFilePrompt(title);
+    constexpr std::size_t kChars = 32768;
+    WindowProcess process(prompt);
+    RemoteMemory folder(process.get(), kChars * sizeof(wchar_t));
+    const LRESULT length = Send(prompt, CDM_GETFOLDERPATH, kChars, folder.At(0));
+    if (length <= 0)
+        Fail(L"the file prompt '" + TextOf(prompt) + L"' gives no folder");
+    return folder.ReadText(0, kChars);
 }
 
 void Program::ChooseFile(std::wstring_view title, const fs::path& file) const {

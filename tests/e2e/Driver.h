@@ -118,6 +118,8 @@ public:
     HWND WaitForFilePrompt(std::wstring_view title,
                            std::chrono::milliseconds patience = kPatience) const;
     std::wstring FilePromptFileName(std::wstring_view title) const;
+    // The folder the file prompt shows.
+    std::wstring FilePromptFolder(std::wstring_view title) const;
     void ChooseFile(std::wstring_view title, const std::filesystem::path& file) const;
     // Types `file` into the file prompt's name box and presses OK, without
     // waiting for the prompt to accept it (it may open a folder instead).

@@ -1,12 +1,14 @@
 // Start-up runs, one for each document given on the command line (Send To):
 // a run that ends by a cancelled prompt or without links is followed by the
 // next, a run that ends in an error ends them all, and only then does the
-// main window appear. The arguments' values are not read: each run prompts
-// for the folder and the document as the collect button does.
+// main window appear. Each run prompts for the folder and the document as the
+// collect button does; the file prompt starts on the run's argument when that
+// names an existing file.
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Fixtures.h"
 #include "tests/e2e/Hashes.h"
+#include "tests/e2e/Input.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +106,40 @@ TEST_F(StartupRuns, ARunThatEndsInAnErrorEndsThemAndTheWindowAppears) {
     EXPECT_EQ(app.Progress().position, 0) << "the window appears with an empty progress bar";
     EXPECT_EQ(app.TableRowCount(), 2u) << "the failed run cleared the table";
     EXPECT_TRUE(NamesIn(destination).empty());
+}
+
+TEST_F(StartupRuns, TheFilePromptOpensOnTheArgumentAndEnterAcceptsIt) {
+    Marovan app = Marovan::Start({L"\"" + document.wstring() + L"\""});
+    ASSERT_TRUE(NextRunStarted(app)) << "no start-up run";
+    app.ChooseFolder(destination);
+    const HWND prompt = app.WaitForDocumentPrompt();
+    EXPECT_EQ(app.DocumentPromptFileName(), document.filename().wstring());
+    EXPECT_EQ(fs::path(app.FilePromptFolder(kDocumentPromptTitle)), document.parent_path());
+
+    app.WaitUntil(L"the file prompt to take the keyboard", [&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(prompt, nullptr), &gui) &&
+               gui.hwndActive == prompt;
+    });
+    PressKey(VK_RETURN);
+    ExpectSummary(app.AnswerMessageBox(), {L"○"});
+    ExpectNoMoreRuns(app);
+    EXPECT_EQ(ReadLinkRows(app).paths, std::vector<std::wstring>{image.wstring()});
+    EXPECT_EQ(NamesIn(destination), std::vector<std::wstring>{L"a.png"});
+}
+
+TEST_F(StartupRuns, AnArgumentNamingNoFileLeavesThePromptAsItWas) {
+    const fs::path folderArgument = temp.Folder(L"フォルダ.ai");
+    Marovan app = Marovan::Start(
+        {L"\"" + (temp / L"無い.ai").wstring() + L"\"", L"\"" + folderArgument.wstring() + L"\""});
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(NextRunStarted(app)) << "no run " << run;
+        app.ChooseFolder(destination);
+        EXPECT_EQ(app.DocumentPromptFileName(), L"") << "run " << run;
+        app.CancelDocumentPrompt();
+    }
+    ExpectNoMoreRuns(app);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace marovan {
 namespace {
 
@@ -29,6 +32,25 @@ TEST(CountArguments, FollowsTheSeparatorAndQuoteRules) {
     };
     for (const auto& [line, count] : cases)
         EXPECT_EQ(CountArguments(line), count) << std::string(line.begin(), line.end());
+}
+
+// The values the start-up runs' prompts start on: quotes go wherever they
+// stand, separators inside them stay.
+TEST(ArgumentValues, AreTheArgumentsWithoutTheirQuotes) {
+    using Values = std::vector<std::u16string>;
+    const std::pair<std::u16string_view, Values> cases[] = {
+        {u"Marovan.exe", {}},
+        {u"\"C:\\Program Files\\Marovan.exe\" \"C:\\my docs\\作品.ai\"", {u"C:\\my docs\\作品.ai"}},
+        {u"Marovan.exe a.ai\tb.ai", {u"a.ai", u"b.ai"}},
+        {u"Marovan.exe C:\\my\" docs\"\\a.ai", {u"C:\\my docs\\a.ai"}},
+        {u"Marovan.exe \"\" a.ai \"", {u"a.ai"}},
+        {u"Marovan.exe \" \"", {u" "}},
+        {u"Marovan.exe \"unterminated quote", {u"unterminated quote"}},
+    };
+    for (const auto& [line, values] : cases) {
+        EXPECT_EQ(ArgumentValues(line), values) << std::string(line.begin(), line.end());
+        EXPECT_EQ(CountArguments(line), static_cast<int>(values.size()));
+    }
 }
 
 } // namespace

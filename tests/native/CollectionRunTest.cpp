@@ -66,6 +66,15 @@ TEST_F(CollectionRunTest, CancelledFilePromptKeepsOneProgressStep) {
     EXPECT_TRUE(system.readPath.empty());
 }
 
+TEST_F(CollectionRunTest, TheFilePromptIsGivenTheRunsSuggestion) {
+    system.documentAnswer.reset();
+    EXPECT_EQ(CollectionRun(view, system, view.links, u"C:\\送る\\作品.ai"),
+              RunEnd::DocumentCancelled);
+    EXPECT_EQ(system.documentSuggestion, u"C:\\送る\\作品.ai");
+    EXPECT_EQ(Run(), RunEnd::DocumentCancelled);
+    EXPECT_EQ(system.documentSuggestion, u"");
+}
+
 TEST_F(CollectionRunTest, DocumentWithoutRecordShowsTheNoLinkError) {
     Document("%!PS-Adobe-3.0\r\n%%Creator: x\r\n");
     EXPECT_EQ(Run(), RunEnd::NoLinkRecord);

@@ -100,7 +100,10 @@ public:
         folderPromptInitial = initialFolder;
         return folderAnswer;
     }
-    std::optional<std::u16string> PromptDocument() override { return documentAnswer; }
+    std::optional<std::u16string> PromptDocument(std::u16string_view suggested) override {
+        documentSuggestion = suggested;
+        return documentAnswer;
+    }
     DocumentBytes ReadDocument(std::u16string_view path,
                                const std::function<void()>& keepResponsive) override {
         readPath = path;
@@ -199,6 +202,7 @@ public:
     std::map<std::u16string, std::vector<std::uint8_t>> files;
     std::u16string folderPromptText;
     std::u16string folderPromptInitial;
+    std::u16string documentSuggestion;
     std::u16string readPath;
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;

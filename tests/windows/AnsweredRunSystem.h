@@ -18,7 +18,7 @@ public:
     std::optional<std::u16string> PromptFolder(std::u16string_view, std::u16string_view) override {
         return folder;
     }
-    std::optional<std::u16string> PromptDocument() override { return document; }
+    std::optional<std::u16string> PromptDocument(std::u16string_view) override { return document; }
     void OpenFolder(std::u16string_view) override {}
 
     RunOptions options;
