@@ -23,10 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-POINT Centre(const RECT& r) {
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 HWND FocusOf(HWND window) {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof(gui);

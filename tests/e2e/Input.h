@@ -14,5 +14,11 @@ void SendKeys(const std::vector<WORD>& keys, bool up);
 void PressKey(WORD key);
 void MovePointer(POINT screen);
 void LeftClick(POINT screen);
+// A left click where the pointer already is, with no move.
+void ClickInPlace();
+
+// Where a window is on screen, and the middle of a rectangle.
+RECT ScreenRect(HWND window);
+POINT Centre(const RECT& r);
 
 } // namespace marovan::e2e

@@ -25,10 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-POINT Centre(const RECT& r) {
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 // The program's tip on screen, if one shows, and what it says.
 std::wstring ShownTip(const Program& app) {
     for (HWND window : app.Windows()) {
@@ -85,6 +81,10 @@ protected:
     // shows once the pointer has rested a while, so it is nudged only now and
     // then (a move under Wine is at times not seen until the next).
     std::wstring TipForRow(const Marovan& app, std::size_t row) {
+        // The previous row's tip goes first, or it could be read for this row.
+        const POINT away = Centre(ScreenRect(::GetDlgItem(app.Main(), IDC_TITLE)));
+        MovePointer(away);
+        app.WaitUntil(L"no tip to be shown", [&] { return ShownTip(app).empty(); });
         ShowRow(app, row);
         // The file name cell: the path column runs on past the window's edge.
         const POINT at = Centre(app.CellOnScreen(row, 2));
