@@ -72,7 +72,7 @@ private:
     void SetProgressMax(int maximum) override;
     void SetDestinationLine(std::u16string_view text) override;
     void BeginDocumentText() override;
-    void SetDocument(DocumentBytes bytes) override;
+    void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) override;
     void ResumeDocumentRedraw() override;
     void LinkAdded() override;
     void LinkChanged(std::size_t index) override;
@@ -85,6 +85,7 @@ private:
     void RepaintNow();
     void ShowLinkRows();
     void FillDocumentView();
+    void ReadRestOfDocument();
     void SizeStatusToText();
     void ShowPageControls();
     bool IsDocumentPageShown() const;
@@ -104,6 +105,7 @@ private:
     Links links_;                              // the last run's
     std::unique_ptr<LinkTableView> linkTable_; // shows links_
     DocumentBytes documentBytes_;              // decoded into the debug view when it is shown
+    std::u16string documentRestPath_;          // where the rest of it is, until it is read
     bool documentViewStale_ = false;
     bool documentRedrawSuspended_ = false;
     bool debugMode_ = false;

@@ -43,13 +43,36 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
     return U16(*path);
 }
 
-DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
-                                             const std::function<void()>& keepResponsive) {
-    try {
-        return win::ReadWholeFile(win::LongPathForm(View(path)), keepResponsive);
-    } catch (const SystemError& error) {
-        throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
+namespace {
+
+class FileDocumentReader : public RunSystem::DocumentReader {
+public:
+    explicit FileDocumentReader(std::u16string_view path)
+        : path_(path)
+        , pieces_(Guarded([&] { return win::FilePieces(win::LongPathForm(View(path))); })) {}
+
+    std::size_t ReadPiece(DocumentBytes& bytes) override {
+        return Guarded([&] { return pieces_.ReadPiece(bytes); });
     }
+
+private:
+    template <class Step> auto Guarded(Step step) {
+        try {
+            return step();
+        } catch (const SystemError& error) {
+            throw Failure(CannotOpenMessage(path_, U16(win::SystemMessage(error.Code()))));
+        }
+    }
+
+    std::u16string path_;
+    win::FilePieces pieces_;
+};
+
+} // namespace
+
+std::unique_ptr<RunSystem::DocumentReader>
+WindowsRunSystem::OpenDocument(std::u16string_view path) {
+    return std::make_unique<FileDocumentReader>(path);
 }
 
 CodePageShape WindowsRunSystem::AnsiCodePage() {
