@@ -45,25 +45,29 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
 
 namespace {
 
+// A step of reading a document, with the system's failure turned into the
+// run's report.
+template <class Step> auto ReportingFailure(std::u16string_view path, Step step) {
+    try {
+        return step();
+    } catch (const SystemError& error) {
+        throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
+    }
+}
+
 class FileDocumentReader : public RunSystem::DocumentReader {
 public:
     explicit FileDocumentReader(std::u16string_view path)
         : path_(path)
-        , pieces_(Guarded([&] { return win::FilePieces(win::LongPathForm(View(path))); })) {}
+        , pieces_(ReportingFailure(path, [&] {
+            return win::FilePieces(win::LongPathForm(View(path)));
+        })) {}
 
     std::size_t ReadPiece(DocumentBytes& bytes) override {
-        return Guarded([&] { return pieces_.ReadPiece(bytes); });
+        return ReportingFailure(path_, [&] { return pieces_.ReadPiece(bytes); });
     }
 
 private:
-    template <class Step> auto Guarded(Step step) {
-        try {
-            return step();
-        } catch (const SystemError& error) {
-            throw Failure(CannotOpenMessage(path_, U16(win::SystemMessage(error.Code()))));
-        }
-    }
-
     std::u16string path_;
     win::FilePieces pieces_;
 };
