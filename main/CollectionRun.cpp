@@ -54,11 +54,11 @@ std::size_t ScanForLinks(std::span<const std::uint8_t> bytes, bool atEnd, RunVie
     std::size_t decoded = 0;
     while (decoded < bytes.size() && !scanner.Done()) {
         const auto rest = bytes.subspan(decoded);
-        const std::size_t length = atEnd && rest.size() <= kConversionChunk
-                                       ? rest.size()
-                                       : WholeCharacterPrefix(
-                                             rest.first(std::min(rest.size(), kConversionChunk)),
-                                             codePage);
+        const std::size_t length =
+            atEnd && rest.size() <= kConversionChunk
+                ? rest.size()
+                : WholeCharacterPrefix(rest.first(std::min(rest.size(), kConversionChunk)),
+                                       codePage);
         // A character cut by the end of what was read waits for the next piece.
         if (length == 0)
             break;

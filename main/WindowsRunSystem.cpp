@@ -59,9 +59,8 @@ class FileDocumentReader : public RunSystem::DocumentReader {
 public:
     explicit FileDocumentReader(std::u16string_view path)
         : path_(path)
-        , pieces_(ReportingFailure(path, [&] {
-            return win::FilePieces(win::LongPathForm(View(path)));
-        })) {}
+        , pieces_(ReportingFailure(
+              path, [&] { return win::FilePieces(win::LongPathForm(View(path))); })) {}
 
     std::size_t ReadPiece(DocumentBytes& bytes) override {
         return ReportingFailure(path_, [&] { return pieces_.ReadPiece(bytes); });

@@ -70,7 +70,8 @@ std::size_t FilePieces::ReadPiece(DocumentBytes& bytes) {
             // Doubling keeps the copies to about the size read; the cap keeps
             // a document read to its end from holding more than itself.
             const std::uint64_t whole = held + left;
-            const std::uint64_t doubled = std::max<std::uint64_t>(2 * bytes.capacity(), held + want);
+            const std::uint64_t doubled =
+                std::max<std::uint64_t>(2 * bytes.capacity(), held + want);
             bytes.reserve(static_cast<std::size_t>(std::min(doubled, whole)));
         }
         bytes.resize(held + want);

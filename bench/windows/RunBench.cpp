@@ -2,7 +2,8 @@
 // the same process, because the machines are shared and noisy: the ratios
 // are what to read, the seconds are for information.
 //
-//   marovan_run_bench [--partial] <Marovan.exe> <marovan_empty_window.exe> [sizes in MiB, e.g. 16,256,1024]
+//   marovan_run_bench [--partial] <Marovan.exe> <marovan_empty_window.exe> [sizes in MiB, e.g.
+//   16,256,1024]
 //
 // --partial runs only row 7 (reading only what the links need), on documents
 // of the largest size.
@@ -390,7 +391,8 @@ Measured FloorReadToRecordEnd(const fs::path& path, std::uint64_t recordEnd) {
         Fail("cannot open " + path.string());
     std::vector<char> piece(1 << 20);
     for (std::uint64_t done = 0; done < recordEnd;) {
-        const auto want = static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), recordEnd - done));
+        const auto want =
+            static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), recordEnd - done));
         DWORD got = 0;
         if (!::ReadFile(file.get(), piece.data(), want, &got, nullptr) || got == 0)
             Fail("cannot read " + path.string());

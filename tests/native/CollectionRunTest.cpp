@@ -311,9 +311,10 @@ TEST_F(CollectionRunTest, APartThatCannotBeReadBeforeTheRecordEndsFailsTheRun) {
             Run();
             FAIL() << "expected a failure";
         } catch (const Failure& failure) {
-            EXPECT_EQ(failure.Message(),
-                      u"ファイル C:\\work\\doc.ai は開けません。 The process cannot access the file "
-                      u"because another process has locked a portion of the file ");
+            EXPECT_EQ(
+                failure.Message(),
+                u"ファイル C:\\work\\doc.ai は開けません。 The process cannot access the file "
+                u"because another process has locked a portion of the file ");
         }
         EXPECT_EQ(view.status, u"ファイル読込中...");
         EXPECT_EQ(view.progress, 2);

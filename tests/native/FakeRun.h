@@ -125,8 +125,7 @@ public:
 
         std::size_t ReadPiece(DocumentBytes& bytes) override {
             const std::size_t length = std::min(system_.pieceSize, file_.size() - offset_);
-            if (system_.unreadableFrom && length != 0 &&
-                offset_ + length > *system_.unreadableFrom)
+            if (system_.unreadableFrom && length != 0 && offset_ + length > *system_.unreadableFrom)
                 throw Failure(CannotOpenMessage(path_, kLockedRangeDescription));
             bytes.insert(bytes.end(), file_.begin() + static_cast<std::ptrdiff_t>(offset_),
                          file_.begin() + static_cast<std::ptrdiff_t>(offset_ + length));
