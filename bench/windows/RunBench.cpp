@@ -33,6 +33,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -351,14 +352,39 @@ double ReadingToLinks(const Paths& paths, const std::vector<std::size_t>& sizes)
 
 // --- Reading only what the links need ---------------------------------------
 
-// Bytes this process has read so far. Wine's I/O counters stay at zero; there
-// the Linux process's own count of bytes read stands in (/proc/self/io, which
-// a Windows program sees as Z:\proc\self\io).
+// This process's Linux process id under Wine. Wine's server opens files for
+// its clients, so Z:\proc\self names the server: the bench finds its own entry
+// by its command line instead (there is no other copy of it running).
+int LinuxProcessId() {
+    static const int id = [] {
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        const std::string name = fs::path(self).filename().string();
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator("Z:\\proc", error)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
+            const std::string line((std::istreambuf_iterator<char>(cmdline)),
+                                   std::istreambuf_iterator<char>());
+            if (line.find(name) != std::string::npos && line.find("--peak") == std::string::npos)
+                return std::stoi(pid);
+        }
+        return 0;
+    }();
+    return id;
+}
+
+// Bytes this process has read so far: from its I/O counters, or where Wine
+// keeps them at zero, from the Linux process's own count (/proc/<pid>/io).
 std::uint64_t BytesReadSoFar() {
     IO_COUNTERS counters{};
     if (::GetProcessIoCounters(::GetCurrentProcess(), &counters) && counters.ReadTransferCount != 0)
         return counters.ReadTransferCount;
-    std::ifstream io("Z:\\proc\\self\\io");
+    if (LinuxProcessId() == 0)
+        Fail("this process's bytes read cannot be counted");
+    std::ifstream io("Z:\\proc\\" + std::to_string(LinuxProcessId()) + "\\io");
     std::string key;
     std::uint64_t value = 0;
     while (io >> key >> value)
