@@ -34,8 +34,7 @@ private:
     RunView& view_;
 };
 
-void ConvertNulBytes(DocumentBytes& bytes, RunView& view) {
-    std::span<std::uint8_t> rest(bytes);
+void ConvertNulBytes(std::span<std::uint8_t> rest, RunView& view) {
     while (!rest.empty()) {
         const auto chunk = rest.first(std::min(rest.size(), kConversionChunk));
         ReplaceNulBytes(chunk);
@@ -44,24 +43,53 @@ void ConvertNulBytes(DocumentBytes& bytes, RunView& view) {
     }
 }
 
-// Decodes the document piece by piece into the scanner, and stops as soon as
-// the link record has ended: the rest of the text cannot change the links.
-void ScanForLinks(std::span<const std::uint8_t> bytes, RunView& view, RunSystem& system,
-                  LinkRecordScanner& scanner) {
+// Decodes the whole characters of `bytes` piece by piece into the scanner,
+// until the link record has ended: the rest of the text cannot change the
+// links. With `atEnd`, `bytes` end the document and are decoded to their
+// last byte. The number of bytes decoded.
+std::size_t ScanForLinks(std::span<const std::uint8_t> bytes, bool atEnd, RunView& view,
+                         RunSystem& system, LinkRecordScanner& scanner) {
     const CodePageShape codePage = system.AnsiCodePage();
     std::u16string piece;
-    while (!bytes.empty() && !scanner.Done()) {
+    std::size_t decoded = 0;
+    while (decoded < bytes.size() && !scanner.Done()) {
+        const auto rest = bytes.subspan(decoded);
         const std::size_t length =
-            bytes.size() <= kConversionChunk
-                ? bytes.size()
-                : WholeCharacterPrefix(bytes.first(kConversionChunk), codePage);
+            atEnd && rest.size() <= kConversionChunk
+                ? rest.size()
+                : WholeCharacterPrefix(rest.first(std::min(rest.size(), kConversionChunk)),
+                                       codePage);
+        // A character cut by the end of what was read waits for the next piece.
+        if (length == 0)
+            break;
         piece.clear();
-        system.DecodeAppend(bytes.first(length), piece);
+        system.DecodeAppend(rest.first(length), piece);
         scanner.Feed(piece);
-        bytes = bytes.subspan(length);
+        decoded += length;
         view.KeepResponsive();
     }
-    scanner.Finish();
+    return decoded;
+}
+
+// Reads the document a piece at a time, converting and scanning each as it
+// arrives, and stops once the link record has ended (only a document without
+// one is read to its end). A part that could not be read after that is never
+// asked for. Whether the whole document was read.
+bool ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem& system,
+                         LinkRecordScanner& scanner, DocumentBytes& bytes) {
+    const auto reader = system.OpenDocument(path);
+    std::size_t decoded = 0;
+    for (;;) {
+        const std::size_t held = bytes.size();
+        const bool atEnd = reader->ReadPiece(bytes) == 0;
+        ConvertNulBytes(std::span(bytes).subspan(held), view);
+        decoded += ScanForLinks(std::span(bytes).subspan(decoded), atEnd, view, system, scanner);
+        if (atEnd || scanner.Done()) {
+            scanner.Finish();
+            return atEnd;
+        }
+        view.KeepResponsive();
+    }
 }
 
 void SizeColumns(RunView& view, const Links& links) {
@@ -229,14 +257,14 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
         view.StepProgress();
         view.SetStatus(u"ファイル読込中...");
         try {
-            DocumentBytes bytes =
-                system.ReadDocument(*documentPath, [&view] { view.KeepResponsive(); });
+            // Conversion and decoding go on piece by piece while the document
+            // is read; their steps are still shown, as they always were.
+            DocumentBytes bytes;
+            const bool whole = ReadUntilRecordEnds(*documentPath, view, system, scanner, bytes);
             view.StepProgress();
             view.SetStatus(u"読込データ変換中...");
-            ConvertNulBytes(bytes, view);
             view.SetStatus(u"変換済データ展開中...");
-            ScanForLinks(bytes, view, system, scanner);
-            view.SetDocument(std::move(bytes));
+            view.SetDocument(std::move(bytes), *documentPath, whole);
         } catch (const std::bad_alloc&) {
             throw Failure(CannotOpenMessage(*documentPath, system.OutOfMemoryDescription()));
         }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,11 +35,13 @@ public:
     virtual void SetDestinationLine(std::u16string_view text) = 0;
 
     // The debug view: emptied and repainted, then its redrawing suspended
-    // until the run hands it the document or ends. It takes the bytes with
-    // their NUL bytes replaced and decodes them itself when it is shown, so
-    // that a hidden view costs no copy of the text.
+    // until the run hands it the document or ends. It takes the bytes the run
+    // read, with their NUL bytes replaced, and decodes them itself when it is
+    // shown, so that a hidden view costs no copy of the text. When the run
+    // stopped reading early (`whole` false), the view reads the rest from
+    // `path` itself, and only once it is shown.
     virtual void BeginDocumentText() = 0;
-    virtual void SetDocument(DocumentBytes bytes) = 0;
+    virtual void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) = 0;
     virtual void ResumeDocumentRedraw() = 0;
 
     // A link was appended to the run's links. The view may show added links
@@ -73,11 +76,18 @@ public:
     // regular file (its folder shown, its name filled in), else with the last
     // document chosen in this instance.
     virtual std::optional<std::u16string> PromptDocument(std::u16string_view suggested) = 0;
-    // The whole file, opened for reading only and read in pieces, with
-    // `keepResponsive` called between them; throws Failure with the "cannot
-    // open" message when it cannot be opened or read into memory.
-    virtual DocumentBytes ReadDocument(std::u16string_view path,
-                                       const std::function<void()>& keepResponsive) = 0;
+    // A document opened for reading only, read from its start one piece at a
+    // time, so that a run can stop as soon as it has what it needs. Opening
+    // and every piece throw Failure with the "cannot open" message when the
+    // file cannot be opened, read or held in memory.
+    class DocumentReader {
+    public:
+        virtual ~DocumentReader() = default;
+        // Appends the next piece to `bytes`; the number of bytes appended, 0
+        // at the end of the document.
+        virtual std::size_t ReadPiece(DocumentBytes& bytes) = 0;
+    };
+    virtual std::unique_ptr<DocumentReader> OpenDocument(std::u16string_view path) = 0;
     // How the system's ANSI code page builds characters from bytes.
     virtual CodePageShape AnsiCodePage() = 0;
     // Decodes whole characters with the system's ANSI code page and appends

@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "inf/TF_inf.h"
 #include "main/Arguments.h"
+#include "main/Extraction.h"
 #include "main/LinkExport.h"
 #include "opt/TF_opt.h"
 #include "platform/Clipboard.h"
@@ -618,9 +619,44 @@ void TF_main::ShowPageControls() {
 void TF_main::FillDocumentView() {
     if (!debugMode_ || !documentViewStale_)
         return;
+    ReadRestOfDocument();
     const std::u16string text = win::DecodeCodePage(documentBytes_, CP_ACP);
     ::SetWindowTextW(memo1_, reinterpret_cast<const wchar_t*>(text.c_str()));
     documentViewStale_ = false;
+}
+
+// The run stops reading at the end of the link record; the view shows the
+// whole document, so it reads the rest, once, from where the run stopped.
+// Nothing else may touch the document meanwhile: the window counts as busy,
+// as during a run. A rest that cannot be read (gone, locked, changed, out of
+// memory) leaves the view with what the run read.
+void TF_main::ReadRestOfDocument() {
+    if (documentRestPath_.empty())
+        return;
+    const std::wstring path = win::LongPathForm(win::View(documentRestPath_));
+    documentRestPath_.clear();
+    const bool wasRunning = std::exchange(running_, true);
+    struct ReadEnds {
+        TF_main& window;
+        bool wasRunning;
+        ~ReadEnds() {
+            window.running_ = wasRunning;
+            if (!wasRunning && window.closeRequested_)
+                ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+        }
+    } readEnds{*this, wasRunning};
+    try {
+        win::FilePieces rest(path, documentBytes_.size());
+        for (;;) {
+            const std::size_t held = documentBytes_.size();
+            if (rest.ReadPiece(documentBytes_) == 0)
+                break;
+            ReplaceNulBytes(std::span(documentBytes_).subspan(held));
+            KeepResponsive();
+        }
+    } catch (const SystemError&) {
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 // --- What a run sees ------------------------------------------------------
@@ -633,6 +669,7 @@ void TF_main::ClearDetails() {
     documents_.clear();
     documentBytes_.clear();
     documentBytes_.shrink_to_fit();
+    documentRestPath_.clear();
     documentViewStale_ = false;
     ::SetWindowTextW(memo1_, L"");
     linkTable_->SyncRows();
@@ -681,8 +718,9 @@ void TF_main::BeginDocumentText() {
         ::SendMessageW(memo1_, WM_SETREDRAW, FALSE, 0);
 }
 
-void TF_main::SetDocument(DocumentBytes bytes) {
+void TF_main::SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) {
     documentBytes_ = std::move(bytes);
+    documentRestPath_ = whole ? std::u16string() : std::u16string(path);
     documentViewStale_ = true;
     FillDocumentView();
 }

@@ -80,7 +80,7 @@ private:
     void SetProgressMax(int maximum) override;
     void SetDestinationLine(std::u16string_view text) override;
     void BeginDocumentText() override;
-    void SetDocument(DocumentBytes bytes) override;
+    void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) override;
     void ResumeDocumentRedraw() override;
     void LinkAdded() override;
     void LinkChanged(std::size_t index) override;
@@ -94,6 +94,7 @@ private:
     void RepaintNow();
     void ShowLinkRows();
     void FillDocumentView();
+    void ReadRestOfDocument();
     void SizeStatusToText();
     void ShowPageControls();
     bool IsDocumentPageShown() const;
@@ -118,6 +119,7 @@ private:
     std::u16string lastDestination_;           // where the last run collected
     std::unique_ptr<LinkTableView> linkTable_; // shows links_
     DocumentBytes documentBytes_;              // decoded into the debug view when it is shown
+    std::u16string documentRestPath_;          // where the rest of it is, until it is read
     bool documentViewStale_ = false;
     bool documentRedrawSuspended_ = false;
     bool debugMode_ = false;

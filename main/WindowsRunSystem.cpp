@@ -49,13 +49,39 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument(std::u16string_vi
     return U16(*path);
 }
 
-DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
-                                             const std::function<void()>& keepResponsive) {
+namespace {
+
+// A step of reading a document, with the system's failure turned into the
+// run's report.
+template <class Step> auto ReportingFailure(std::u16string_view path, Step step) {
     try {
-        return win::ReadWholeFile(win::LongPathForm(View(path)), keepResponsive);
+        return step();
     } catch (const SystemError& error) {
         throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
     }
+}
+
+class FileDocumentReader : public RunSystem::DocumentReader {
+public:
+    explicit FileDocumentReader(std::u16string_view path)
+        : path_(path)
+        , pieces_(ReportingFailure(
+              path, [&] { return win::FilePieces(win::LongPathForm(View(path))); })) {}
+
+    std::size_t ReadPiece(DocumentBytes& bytes) override {
+        return ReportingFailure(path_, [&] { return pieces_.ReadPiece(bytes); });
+    }
+
+private:
+    std::u16string path_;
+    win::FilePieces pieces_;
+};
+
+} // namespace
+
+std::unique_ptr<RunSystem::DocumentReader>
+WindowsRunSystem::OpenDocument(std::u16string_view path) {
+    return std::make_unique<FileDocumentReader>(path);
 }
 
 CodePageShape WindowsRunSystem::AnsiCodePage() {

@@ -29,8 +29,7 @@ public:
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override;
     std::optional<std::u16string> PromptDocument(std::u16string_view suggested) override;
-    DocumentBytes ReadDocument(std::u16string_view path,
-                               const std::function<void()>& keepResponsive) override;
+    std::unique_ptr<DocumentReader> OpenDocument(std::u16string_view path) override;
     CodePageShape AnsiCodePage() override;
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;

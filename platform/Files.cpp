@@ -40,46 +40,73 @@ bool LockedEntryIsFile(const std::wstring& path) noexcept {
 
 } // namespace
 
-DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>& betweenPieces) {
+FilePieces::FilePieces(std::wstring_view path, std::uint64_t from) {
     const std::wstring name(path);
     if (NamesDevice(View(path)))
         ThrowCannotOpen(ERROR_FILE_NOT_FOUND);
-    UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                  nullptr));
-    if (!file)
+    file_.reset(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_)
         ThrowCannotOpen(::GetLastError());
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK)
+    if (::GetFileType(file_.get()) != FILE_TYPE_DISK)
         ThrowCannotOpen(ERROR_FILE_NOT_FOUND);
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size))
+    if (!::GetFileSizeEx(file_.get(), &size))
         ThrowCannotOpen(::GetLastError());
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    offset_ = std::min(from, size_);
+    LARGE_INTEGER start{};
+    start.QuadPart = static_cast<LONGLONG>(offset_);
+    if (offset_ != 0 && !::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN))
+        ThrowCannotOpen(::GetLastError());
+}
 
-    DocumentBytes bytes;
+std::size_t FilePieces::ReadPiece(DocumentBytes& bytes) {
+    const std::uint64_t left = size_ - offset_;
+    if (left == 0)
+        return 0;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kPiece));
+    const std::size_t held = bytes.size();
     try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        if (bytes.capacity() - held < want) {
+            // Doubling keeps the copies to about the size read; the cap keeps
+            // a document read to its end from holding more than itself.
+            const std::uint64_t whole = held + left;
+            const std::uint64_t doubled =
+                std::max<std::uint64_t>(2 * bytes.capacity(), held + want);
+            bytes.reserve(static_cast<std::size_t>(std::min(doubled, whole)));
+        }
+        bytes.resize(held + want);
     } catch (const std::bad_alloc&) {
         ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
     } catch (const std::length_error&) {
         ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
     }
-    // Pieces of a megabyte take about a millisecond each, short enough for
-    // the window to stay responsive in between. A file that shrank while read
-    // ends where its data ends.
-    constexpr std::size_t kPiece = 1u << 20;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, kPiece));
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr))
-            ThrowCannotOpen(::GetLastError());
-        if (got == 0)
-            break;
-        done += got;
+    DWORD got = 0;
+    if (!::ReadFile(file_.get(), bytes.data() + held, static_cast<DWORD>(want), &got, nullptr)) {
+        const DWORD error = ::GetLastError();
+        bytes.resize(held);
+        ThrowCannotOpen(error);
+    }
+    bytes.resize(held + got);
+    // A file that shrank while it was read ends here.
+    offset_ = got == 0 ? size_ : offset_ + got;
+    return got;
+}
+
+DocumentBytes ReadWholeFile(std::wstring_view path, const std::function<void()>& betweenPieces) {
+    FilePieces file(path);
+    DocumentBytes bytes;
+    try {
+        bytes.reserve(static_cast<std::size_t>(file.Size()));
+    } catch (const std::bad_alloc&) {
+        ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::length_error&) {
+        ThrowCannotOpen(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    while (file.ReadPiece(bytes) != 0)
         if (betweenPieces)
             betweenPieces();
-    }
-    bytes.resize(done);
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
+#include "platform/Handles.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,9 +17,34 @@
 
 namespace marovan::win {
 
-// The whole file, opened for reading while others may read it too, read in
-// pieces with `betweenPieces` called after each. Throws SystemError when it
-// cannot be opened, read or held in memory.
+// A disk file read piece by piece from a given offset, for a reader that may
+// stop long before the end. Opened for reading while others may read it too;
+// it is read as far as the size it had when it was opened, and a file that
+// shrank meanwhile ends where its data ends. Throws SystemError when it cannot
+// be opened, read or held in memory.
+class FilePieces {
+public:
+    // A quarter of a megabyte takes well under a millisecond, short enough
+    // for the window to stay responsive between pieces, and it bounds what is
+    // read beyond the point where a reader stops.
+    static constexpr std::size_t kPiece = 256u << 10;
+
+    explicit FilePieces(std::wstring_view path, std::uint64_t from = 0);
+
+    // Appends the next piece to `bytes`, growing it as it fills (doubling, but
+    // never beyond what the whole file needs). The number of bytes appended; 0
+    // at the end of the file.
+    std::size_t ReadPiece(DocumentBytes& bytes);
+    std::uint64_t Size() const noexcept { return size_; }
+
+private:
+    UniqueFile file_;
+    std::uint64_t size_ = 0;
+    std::uint64_t offset_ = 0;
+};
+
+// The whole file, read with FilePieces into a buffer sized once, with
+// `betweenPieces` called after each piece.
 DocumentBytes ReadWholeFile(std::wstring_view path,
                             const std::function<void()>& betweenPieces = {});
 

@@ -2,7 +2,11 @@
 // the same process, because the machines are shared and noisy: the ratios
 // are what to read, the seconds are for information.
 //
-//   marovan_run_bench <Marovan.exe> <marovan_empty_window.exe> [sizes in MiB, e.g. 16,256,1024]
+//   marovan_run_bench [--partial] <Marovan.exe> <marovan_empty_window.exe> [sizes in MiB, e.g.
+//   16,256,1024]
+//
+// --partial runs only row 7 (reading only what the links need), on documents
+// of the largest size.
 //
 // The run under measurement is the program's own: CollectionRun with the
 // Windows services of Marovan (files, decoding, copying), behind a view that
@@ -14,6 +18,7 @@
 #include "main/Extraction.h"
 #include "main/WindowsRunSystem.h"
 #include "platform/Files.h"
+#include "platform/Handles.h"
 #include "platform/MessagePump.h"
 #include "tests/support/RecordingView.h"
 
@@ -28,8 +33,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -202,12 +209,14 @@ std::vector<char> NoiseMiB(std::uint32_t seed) {
 constexpr char kTwoLinkRecord[] = "\r\n\r\n%%DocumentFiles:C:\\work\\\x89\xe6\x91\x9c\\a.psd\r\n"
                                   "%%+C:\\work\\b.tif\r\n%%EndComments\r\n";
 
-// A document of `mib` MiB of noise with its link record at `percent` of it.
-void WriteLargeDocument(const fs::path& path, std::size_t mib, std::size_t percent = 80) {
+// A document of `mib` MiB of noise with its link record at `percent` of it,
+// or at the start of the MiB `recordMiB` when one is given.
+void WriteLargeDocument(const fs::path& path, std::size_t mib, std::size_t percent = 80,
+                        std::optional<std::size_t> recordMiB = std::nullopt) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const std::vector<char> noise = NoiseMiB(0x9E3779B9u);
     const std::streamsize record = sizeof kTwoLinkRecord - 1;
-    const std::size_t recordIn = std::min(mib - 1, mib * percent / 100);
+    const std::size_t recordIn = std::min(mib - 1, recordMiB.value_or(mib * percent / 100));
     for (std::size_t i = 0; i < mib; ++i) {
         if (i != recordIn) {
             out.write(noise.data(), static_cast<std::streamsize>(noise.size()));
@@ -341,6 +350,125 @@ double ReadingToLinks(const Paths& paths, const std::vector<std::size_t>& sizes)
     PrintRow(what.c_str(), Summarise(ours), Summarise(floor), "s", 1.3);
     fs::remove(document);
     return floor16;
+}
+
+// --- Reading only what the links need ---------------------------------------
+
+// This process's Linux process id under Wine. Wine's server opens files for
+// its clients, so Z:\proc\self names the server: the bench finds its own entry
+// by its command line instead (there is no other copy of it running).
+int LinuxProcessId() {
+    static const int id = [] {
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        const std::string name = fs::path(self).filename().string();
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator("Z:\\proc", error)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
+            const std::string line((std::istreambuf_iterator<char>(cmdline)),
+                                   std::istreambuf_iterator<char>());
+            if (line.find(name) != std::string::npos && line.find("--peak") == std::string::npos)
+                return std::stoi(pid);
+        }
+        return 0;
+    }();
+    return id;
+}
+
+// Bytes this process has read so far: from its I/O counters, or where Wine
+// keeps them at zero, from the Linux process's own count (/proc/<pid>/io).
+std::uint64_t BytesReadSoFar() {
+    IO_COUNTERS counters{};
+    if (::GetProcessIoCounters(::GetCurrentProcess(), &counters) && counters.ReadTransferCount != 0)
+        return counters.ReadTransferCount;
+    if (LinuxProcessId() == 0)
+        Fail("this process's bytes read cannot be counted");
+    std::ifstream io("Z:\\proc\\" + std::to_string(LinuxProcessId()) + "\\io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    Fail("this process's bytes read cannot be counted");
+}
+
+const char* BytesReadSource() {
+    IO_COUNTERS counters{};
+    return ::GetProcessIoCounters(::GetCurrentProcess(), &counters) &&
+                   counters.ReadTransferCount != 0
+               ? "GetProcessIoCounters"
+               : "/proc/<pid>/io rchar (Wine gives no I/O counters)";
+}
+
+struct Measured {
+    double seconds = 0;
+    double bytes = 0;
+};
+
+// Plain ReadFile calls of a megabyte, up to the end of the record and no
+// further.
+Measured FloorReadToRecordEnd(const fs::path& path, std::uint64_t recordEnd) {
+    const std::uint64_t before = BytesReadSoFar();
+    const auto start = Clock::now();
+    const win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        Fail("cannot open " + path.string());
+    std::vector<char> piece(1 << 20);
+    for (std::uint64_t done = 0; done < recordEnd;) {
+        const auto want =
+            static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), recordEnd - done));
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), piece.data(), want, &got, nullptr) || got == 0)
+            Fail("cannot read " + path.string());
+        done += got;
+    }
+    const double seconds = Seconds(Clock::now() - start);
+    return {seconds, static_cast<double>(BytesReadSoFar() - before)};
+}
+
+void ReadingOnlyWhatTheLinksNeed(const Paths& paths, std::size_t mib) {
+    PrintHeader(("7. Reading only what the links need, " + std::to_string(mib) +
+                 " MiB documents: time to the links and bytes read")
+                    .c_str());
+    std::printf("%-44s bytes read from %s\n", "", BytesReadSource());
+    const fs::path destination = paths.root / "destination";
+    fs::create_directories(destination);
+    struct Position {
+        const char* name;
+        std::size_t recordMiB;
+    } positions[] = {{"record at 2 MiB", 2}, {"record at 50 %", mib / 2}};
+    for (const Position& at : positions) {
+        const fs::path document = paths.root / "partial.ai";
+        WriteLargeDocument(document, mib, 0, at.recordMiB);
+        const std::uint64_t recordEnd =
+            static_cast<std::uint64_t>(at.recordMiB) * (1u << 20) + sizeof kTwoLinkRecord - 1;
+        std::vector<double> ours, oursBytes, floor, floorBytes;
+        for (int round = 0; round < kRounds; ++round) {
+            const std::uint64_t before = BytesReadSoFar();
+            const RunResult run = RunOnce(document, destination, {});
+            oursBytes.push_back(static_cast<double>(BytesReadSoFar() - before));
+            if (run.links != 2)
+                Fail("the document gave the wrong links");
+            ours.push_back(run.readingToLinks);
+            const Measured plain = FloorReadToRecordEnd(document, recordEnd);
+            floor.push_back(plain.seconds);
+            floorBytes.push_back(plain.bytes);
+        }
+        PrintRow((std::string(at.name) + ", time").c_str(), Summarise(ours), Summarise(floor), "s",
+                 1.2);
+        const auto inMiB = [](std::vector<double> values) {
+            for (double& v : values)
+                v /= kMiB;
+            return Summarise(values);
+        };
+        PrintRow((std::string(at.name) + ", bytes read").c_str(), inMiB(oursBytes),
+                 inMiB(floorBytes), "MiB", 1.2);
+        fs::remove(document);
+    }
 }
 
 // The peak working set of a child process that performs one run.
@@ -604,8 +732,13 @@ int wmain(int argc, wchar_t** argv) {
             return PeakChild(argv[2], argv[3]);
         if (argc == 4 && std::wstring_view(argv[1]) == L"--start-up")
             return StartUpOnly(argv[2], argv[3]);
+        const bool partialOnly = argc > 1 && std::wstring_view(argv[1]) == L"--partial";
+        if (partialOnly) {
+            --argc;
+            ++argv;
+        }
         if (argc < 3) {
-            std::fprintf(stderr, "usage: marovan_run_bench <Marovan.exe> "
+            std::fprintf(stderr, "usage: marovan_run_bench [--partial] <Marovan.exe> "
                                  "<marovan_empty_window.exe> [sizes in MiB, e.g. 16,256,1024]\n");
             return 2;
         }
@@ -622,14 +755,27 @@ int wmain(int argc, wchar_t** argv) {
         paths.self = self;
         paths.root = fs::temp_directory_path() / "marovan-bench";
         EmptyFolder(paths.root);
+        // The documents run to a gigabyte each: gone even when a row fails.
+        struct RemoveAtExit {
+            const fs::path& root;
+            ~RemoveAtExit() {
+                std::error_code ignored;
+                fs::remove_all(root, ignored);
+            }
+        } removeAtExit{paths.root};
 
         std::printf("Marovan run benchmark: %d runs of each; ratio = ours / floor, medians\n",
                     kRounds);
+        if (partialOnly) {
+            ReadingOnlyWhatTheLinksNeed(paths, sizes.back());
+            return 0;
+        }
         const double floor16 = ReadingToLinks(paths, sizes);
         PeakMemory(paths, sizes.back());
         ResolvingAndCopying(paths);
         StartUp(paths);
         NaiveReference(paths, floor16);
+        ReadingOnlyWhatTheLinksNeed(paths, sizes.back());
         fs::remove_all(paths.root);
         return 0;
     } catch (const std::exception& e) {

@@ -198,6 +198,140 @@ TEST_F(CollectionRunTest, DecodingStopsWhenTheRecordHasEnded) {
     EXPECT_EQ(view.documentText.size(), bytes.size());
 }
 
+// --- Reading only what the links need ----------------------------------------
+
+// Ends with its last line end; what follows it is not "%%+".
+constexpr std::string_view kRecord = "%%DocumentFiles:C:\\a.png\r\n%%+C:\\b.png\r\n";
+
+// `before` bytes of binary filler, the record (or not), then `after` bytes.
+std::string LargeDocument(std::size_t before, bool record, std::size_t after) {
+    std::string bytes;
+    for (std::size_t i = 0; i < before; ++i)
+        bytes += static_cast<char>(i % 251 == 0 ? 0 : 'a' + i % 23);
+    if (record)
+        bytes += kRecord;
+    bytes += std::string(after, '\0');
+    return bytes;
+}
+
+struct ReadCase {
+    const char* name;
+    std::size_t before;
+    bool record;
+    std::size_t after;
+    bool readToTheEnd;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Reading : public CollectionRunTest, public testing::WithParamInterface<ReadCase> {};
+
+TEST_P(Reading, StopsOncePastTheRecordElseReadsItAll) {
+    const ReadCase& c = GetParam();
+    const std::string bytes = LargeDocument(c.before, c.record, c.after);
+    Document(bytes);
+    EXPECT_EQ(Run(), c.record ? RunEnd::Completed : RunEnd::NoLinkRecord);
+    EXPECT_EQ(view.links.size(), c.record ? 2u : 0u);
+    if (c.readToTheEnd) {
+        EXPECT_EQ(system.bytesRead, bytes.size());
+    } else {
+        // The piece in which the record ended, and perhaps the next, which
+        // shows that no "%%+" line follows.
+        const std::size_t recordEnd = c.before + kRecord.size();
+        EXPECT_GT(system.bytesRead, recordEnd);
+        EXPECT_LE(system.bytesRead, recordEnd + 2 * system.pieceSize);
+    }
+    // The view gets exactly what was read, and is told to read the rest
+    // whenever some may be left.
+    EXPECT_EQ(view.document.size(), system.bytesRead);
+    if (!c.record) {
+        EXPECT_TRUE(view.documentWhole);
+    }
+    if (view.documentWhole) {
+        EXPECT_EQ(view.document.size(), bytes.size());
+    }
+    EXPECT_EQ(view.documentPath, u"C:\\work\\doc.ai");
+    std::string shown = bytes;
+    std::replace(shown.begin(), shown.end(), '\0', ',');
+    EXPECT_TRUE(view.documentText == testing_support::DecodeCp932(Bytes(shown)))
+        << "the debug view lacks part of the document";
+}
+
+const ReadCase kReadCases[] = {
+    {"RecordNearTheStartOfTwoMiB", 1000, true, 2 << 20, false},
+    {"RecordAtTheHalfOfTwoMiB", 1 << 20, true, 1 << 20, false},
+    {"NoRecordIsReadToTheEnd", 2 << 20, false, 0, true},
+    {"RecordAtTheVeryEnd", 2 << 20, true, 0, true},
+    {"RecordEndingAtAPieceEnd", 64 * 1024 - kRecord.size(), true, 1 << 20, false},
+    {"DocumentSmallerThanAPiece", 100, true, 100, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Documents, Reading, testing::ValuesIn(kReadCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CollectionRunTest, PiecesOfAnySizeDecodeAsTheWholeDocument) {
+    // Two-byte characters after one ASCII byte: most cuts of the reading fall
+    // inside a character, and the record comes after them.
+    std::string bytes = "a";
+    for (int i = 0; i < 3000; ++i)
+        bytes += i % 7 == 0 ? "\x81\x81" : "\x82\xa0";
+    bytes += "\r\n%%DocumentFiles:C:\\\x89\xe6\\\x8e\xca.psd\r\n%%End\r\n";
+    for (const std::size_t piece : {1u, 2u, 3u, 4097u, 65537u}) {
+        SCOPED_TRACE(piece);
+        system.pieceSize = piece;
+        system.bytesRead = 0;
+        system.decodedPieces.clear();
+        Document(bytes);
+        EXPECT_EQ(Run(), RunEnd::Completed);
+        EXPECT_EQ(Cell(kPath, 1), u"C:\\画\\写.psd");
+        std::string decoded;
+        std::u16string text;
+        for (const auto& decodedPiece : system.decodedPieces) {
+            decoded.append(decodedPiece.begin(), decodedPiece.end());
+            text += testing_support::DecodeCp932(decodedPiece);
+        }
+        EXPECT_EQ(decoded, bytes.substr(0, decoded.size()));
+        EXPECT_EQ(text.find(u'\x30FB'), std::u16string::npos);
+        EXPECT_TRUE(view.documentText == testing_support::DecodeCp932(Bytes(bytes)));
+    }
+}
+
+TEST_F(CollectionRunTest, APartThatCannotBeReadAfterTheRecordIsNeverAskedFor) {
+    const std::string bytes = LargeDocument(1000, true, 4 << 20);
+    Document(bytes);
+    system.unreadableFrom = 1000 + kRecord.size() + 2 * system.pieceSize;
+    EXPECT_EQ(Run(), RunEnd::Completed);
+    ASSERT_EQ(view.links.size(), 2u);
+    EXPECT_EQ(view.links[1].path, u"C:\\b.png");
+    EXPECT_EQ(view.messages.back().kind, MessageKind::Error); // both images missing
+    EXPECT_EQ(view.messages.back().text.find(u"開けません"), std::u16string::npos);
+}
+
+TEST_F(CollectionRunTest, APartThatCannotBeReadBeforeTheRecordEndsFailsTheRun) {
+    // A piece that cannot be read in the filler, and one inside the record.
+    for (const std::size_t unreadable : {std::size_t{70000}, std::size_t{200000 + 30}}) {
+        SCOPED_TRACE(unreadable);
+        view = FakeView();
+        system.unreadableFrom = unreadable;
+        Document(LargeDocument(200000, true, 4 << 20));
+        try {
+            Run();
+            FAIL() << "expected a failure";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(
+                failure.Message(),
+                u"ファイル C:\\work\\doc.ai は開けません。 The process cannot access the file "
+                u"because another process has locked a portion of the file ");
+        }
+        EXPECT_EQ(view.status, u"ファイル読込中...");
+        EXPECT_EQ(view.progress, 2);
+        EXPECT_FALSE(view.redrawSuspended);
+        EXPECT_TRUE(view.links.empty());
+    }
+}
+
 TEST_F(CollectionRunTest, OptionsAreReadAfreshByEveryRun) {
     system.folderAnswer.reset();
     Run();

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -58,10 +60,18 @@ public:
         documentText.clear();
         recordedMarks.clear();
     }
-    // Decodes as the debug view does when it is shown.
-    void SetDocument(DocumentBytes bytes) override {
-        documentText = DecodeCp932(bytes);
-        RecordingView::SetDocument(std::move(bytes));
+    // Decodes as the debug view does when it is shown, after reading the rest
+    // of the document from its path when the run did not.
+    void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) override {
+        std::vector<std::uint8_t> shown(bytes.begin(), bytes.end());
+        if (!whole) {
+            const auto& file = files->at(std::u16string(path));
+            shown.insert(shown.end(), file.begin() + static_cast<std::ptrdiff_t>(bytes.size()),
+                         file.end());
+            std::replace(shown.begin(), shown.end(), std::uint8_t{0}, std::uint8_t{','});
+        }
+        documentText = DecodeCp932(shown);
+        RecordingView::SetDocument(std::move(bytes), path, whole);
     }
     void LinkChanged(std::size_t index) override {
         RecordingView::LinkChanged(index);
@@ -78,6 +88,7 @@ public:
 
     Links links; // the run's, as the window keeps them
     std::u16string documentText;
+    const std::map<std::u16string, std::vector<std::uint8_t>>* files = nullptr; // the system's
     std::vector<Event> events;
 
 private:
@@ -87,7 +98,9 @@ private:
 class FakeSystem : public RunSystem {
 public:
     explicit FakeSystem(FakeView& view)
-        : view_(view) {}
+        : view_(view) {
+        view_.files = &files;
+    }
 
     std::u16string DesktopPath() override { return desktop; }
     RunOptions ReadRunOptions() override {
@@ -104,16 +117,43 @@ public:
         documentSuggestion = suggested;
         return documentAnswer;
     }
-    DocumentBytes ReadDocument(std::u16string_view path,
-                               const std::function<void()>& keepResponsive) override {
+    // Reads the in-memory file in pieces of `pieceSize`, counting the bytes
+    // read; a piece that reaches `unreadableFrom` fails as a locked range does.
+    class MemoryReader : public DocumentReader {
+    public:
+        MemoryReader(FakeSystem& system, std::u16string path)
+            : system_(system)
+            , path_(std::move(path))
+            , file_(system.files.at(path_)) {}
+
+        std::size_t ReadPiece(DocumentBytes& bytes) override {
+            const std::size_t length = std::min(system_.pieceSize, file_.size() - offset_);
+            if (system_.unreadableFrom && length != 0 && offset_ + length > *system_.unreadableFrom)
+                throw Failure(CannotOpenMessage(path_, kLockedRangeDescription));
+            bytes.insert(bytes.end(), file_.begin() + static_cast<std::ptrdiff_t>(offset_),
+                         file_.begin() + static_cast<std::ptrdiff_t>(offset_ + length));
+            offset_ += length;
+            system_.bytesRead += length;
+            return length;
+        }
+
+    private:
+        FakeSystem& system_;
+        std::u16string path_;
+        const std::vector<std::uint8_t>& file_;
+        std::size_t offset_ = 0;
+    };
+    static constexpr std::u16string_view kLockedRangeDescription =
+        u"The process cannot access the file because another process has locked a portion of "
+        u"the file.\r\n";
+
+    std::unique_ptr<DocumentReader> OpenDocument(std::u16string_view path) override {
         readPath = path;
         if (readFailure)
             throw Failure(CannotOpenMessage(path, *readFailure));
-        const auto it = files.find(std::u16string(path));
-        if (it == files.end())
+        if (files.find(std::u16string(path)) == files.end())
             throw Failure(CannotOpenMessage(path, u"File not found."));
-        keepResponsive();
-        return {it->second.begin(), it->second.end()};
+        return std::make_unique<MemoryReader>(*this, std::u16string(path));
     }
     CodePageShape AnsiCodePage() override {
         LeadBytes lead{};
@@ -204,6 +244,9 @@ public:
     std::u16string folderPromptInitial;
     std::u16string documentSuggestion;
     std::u16string readPath;
+    std::size_t pieceSize = 64 * 1024;
+    std::optional<std::size_t> unreadableFrom; // of the document being read
+    std::size_t bytesRead = 0;
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;

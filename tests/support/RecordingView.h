@@ -20,6 +20,8 @@ public:
 
     void ClearDetails() override {
         document = {};
+        documentPath.clear();
+        documentWhole = false;
         destinationLine.clear();
         progressMax = 1000;
         progress = 0;
@@ -37,7 +39,11 @@ public:
         document = {};
         redrawSuspended = true;
     }
-    void SetDocument(DocumentBytes bytes) override { document = std::move(bytes); }
+    void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) override {
+        document = std::move(bytes);
+        documentPath = path;
+        documentWhole = whole;
+    }
     void ResumeDocumentRedraw() override { redrawSuspended = false; }
     void LinkAdded() override { ++linksShown; }
     void LinkChanged(std::size_t index) override { changedLinks.push_back(index); }
@@ -53,7 +59,9 @@ public:
         messages.push_back({kind, std::u16string(text)});
     }
 
-    DocumentBytes document; // as the debug view keeps it
+    DocumentBytes document; // as the debug view keeps it: what the run read
+    std::u16string documentPath;
+    bool documentWhole = false; // or the view reads the rest from documentPath
     std::u16string destinationLine;
     std::u16string status;
     std::vector<std::u16string> statusHistory;

@@ -151,7 +151,8 @@ TEST_F(FilesTest, ReadsAWholeDocument) {
 // The message a run shows for a document it cannot read.
 std::u16string FailureOf(const std::wstring& path) {
     try {
-        WindowsRunSystem().ReadDocument(View(path), {});
+        DocumentBytes bytes;
+        WindowsRunSystem().OpenDocument(View(path))->ReadPiece(bytes);
     } catch (const Failure& failure) {
         return failure.Message();
     }
