@@ -15,18 +15,18 @@
 #define IDP_BANNER 202
 
 // Controls of the main window, also found by the end-to-end driver.
-#define IDC_COLLECT 1001       // SpeedButton1 "画像収集"
-#define IDC_CLEAR_DETAILS 1002 // SpeedButton2 "詳細クリア"
-#define IDC_DETAILS 1004       // SpeedButton4 "詳細表示" / "隠す"
-#define IDC_OPTION 1005        // SpeedButton5 "Option"
-#define IDC_INFO 1006          // SpeedButton6 "Info"
-#define IDC_STATUS 1101        // Label1, the status line
-#define IDC_TITLE 1102         // Label2, "Marovan" / "Debug Mode"
-#define IDC_DESTINATION 1202   // Panel2, the destination line
-#define IDC_PROGRESS 1301      // ProgressBar1
-#define IDC_PAGES 1401         // PageControl1
-#define IDC_DOCUMENT_TEXT 1501 // Memo1, the debug view
-#define IDC_LINK_TABLE 1601    // StringGrid1, the link table
+#define IDC_COLLECT 1001        // SpeedButton1 "画像収集"
+#define IDC_CLEAR_DETAILS 1002  // SpeedButton2 "詳細クリア"
+#define IDC_DETAILS 1004        // SpeedButton4 "詳細表示" / "隠す"
+#define IDC_OPTION 1005         // SpeedButton5 "Option"
+#define IDC_INFO 1006           // SpeedButton6 "Info"
+#define IDC_STATUS 1101         // Label1, the status line
+#define IDC_TITLE 1102          // Label2, "Marovan" / "Debug Mode"
+#define IDC_DESTINATION 1202    // Panel2, the destination line
+#define IDC_PROGRESS 1301       // ProgressBar1
+#define IDC_PAGES 1401          // PageControl1
+#define IDC_DOCUMENT_TEXT 1501  // Memo1, the debug view
+#define IDC_LINK_TABLE 1601     // StringGrid1, the link table
 
 // Controls of the Options dialog.
 #define IDC_OPT_AI_COPY 2001      // CheckBox1
@@ -39,11 +39,11 @@
 #define IDC_OPT_CANCEL 2012       // Button2
 
 // Controls of the About dialog.
-#define IDC_INF_PICTURE 3001 // Image1
-#define IDC_INF_NAME 3002    // Label1
-#define IDC_INF_VERSION 3003 // Label2
-#define IDC_INF_RIGHTS 3004  // Label3
-#define IDC_INF_BANNER 3005  // Image2
-#define IDC_INF_MAIL 3006    // Label4
-#define IDC_INF_URL 3007     // Label5
-#define IDC_INF_OK 3011      // Button1
+#define IDC_INF_PICTURE 3001  // Image1
+#define IDC_INF_NAME 3002     // Label1
+#define IDC_INF_VERSION 3003  // Label2
+#define IDC_INF_RIGHTS 3004   // Label3
+#define IDC_INF_BANNER 3005   // Image2
+#define IDC_INF_MAIL 3006     // Label4
+#define IDC_INF_URL 3007      // Label5
+#define IDC_INF_OK 3011       // Button1
