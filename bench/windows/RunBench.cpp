@@ -490,6 +490,12 @@ std::size_t WalkTree(const fs::path& root) {
     return files;
 }
 
+std::string Numbered(char letter, int n) {
+    std::string name(1, letter);
+    name += std::to_string(n);
+    return name;
+}
+
 void SubSearch(const Paths& paths) {
     // 2,000 folders to depth 3 (20 + 180 + 1,800), "Links" among the first
     // 20, 10 empty files in each; 200 links with Mac paths name every 100th
@@ -499,14 +505,13 @@ void SubSearch(const Paths& paths) {
     const fs::path destination = folder / "destination";
     std::vector<fs::path> folders;
     for (int a = 0; a < 20; ++a) {
-        const fs::path first =
-            documentFolder / (a == 7 ? std::string("Links") : "f" + std::to_string(a));
+        const fs::path first = documentFolder / (a == 7 ? std::string("Links") : Numbered('f', a));
         folders.push_back(first);
         for (int b = 0; b < 9; ++b) {
-            const fs::path second = first / ("g" + std::to_string(b));
+            const fs::path second = first / Numbered('g', b);
             folders.push_back(second);
             for (int c = 0; c < 10; ++c)
-                folders.push_back(second / ("h" + std::to_string(c)));
+                folders.push_back(second / Numbered('h', c));
         }
     }
     std::string record = "%!PS-Adobe-3.0\r%%DocumentFiles:";
@@ -518,7 +523,11 @@ void SubSearch(const Paths& paths) {
             const std::string name = "image" + std::to_string(fileNumber) + ".psd";
             std::ofstream(at / name, std::ios::binary) << name;
             if (fileNumber % 100 == 50) {
-                record += (linkCount++ ? "%%+/Users/k/Job/" : "/Users/k/Job/") + name + "\r";
+                if (linkCount++ > 0)
+                    record += "%%+";
+                record += "/Users/k/Job/";
+                record += name;
+                record += '\r';
             }
         }
     }

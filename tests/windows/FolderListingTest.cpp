@@ -27,8 +27,9 @@ using test::ScratchFolder;
 
 void MakeFolder(const std::wstring& path, DWORD attributes = 0) {
     ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr)) << ::GetLastError();
-    if (attributes)
+    if (attributes) {
         ASSERT_TRUE(::SetFileAttributesW(path.c_str(), attributes)) << ::GetLastError();
+    }
 }
 
 std::vector<std::u16string> Sorted(std::vector<std::u16string> names) {
