@@ -16,8 +16,10 @@ bool InPairedBlock(char16_t unit, char16_t first, char16_t last) noexcept {
 }
 
 char16_t FoldedLatinExtended(char16_t unit) noexcept {
-    // Ā..ķ and Ŋ..ŷ: capital at even code points.
-    if (InPairedBlock(unit, 0x0100, 0x0137) || InPairedBlock(unit, 0x014A, 0x0177))
+    // Ā..į, Ĳ..ķ and Ŋ..ŷ: capital at even code points. The dotted and the
+    // dotless i (İ, ı) are no pair to the file system.
+    if (InPairedBlock(unit, 0x0100, 0x012F) || InPairedBlock(unit, 0x0132, 0x0137) ||
+        InPairedBlock(unit, 0x014A, 0x0177))
         return unit % 2 == 1 ? static_cast<char16_t>(unit - 1) : unit;
     // Ĺ..ň and Ź..ž: capital at odd code points.
     if (InPairedBlock(unit, 0x0139, 0x0148) || InPairedBlock(unit, 0x0179, 0x017E))
@@ -30,9 +32,16 @@ char16_t FoldedLatinExtended(char16_t unit) noexcept {
 char16_t FoldedGreek(char16_t unit) noexcept {
     if ((unit >= 0x03B1 && unit <= 0x03C1) || (unit >= 0x03C3 && unit <= 0x03CB))
         return static_cast<char16_t>(unit - 0x20);
+    // Ͱ..ͳ, Ͷͷ and Ϙ..ϯ: capital at even code points; Ϸϸ and Ϻϻ at odd ones.
+    if (InPairedBlock(unit, 0x0370, 0x0373) || InPairedBlock(unit, 0x0376, 0x0377) ||
+        InPairedBlock(unit, 0x03D8, 0x03EF))
+        return unit % 2 == 1 ? static_cast<char16_t>(unit - 1) : unit;
+    if (unit == 0x03F8 || unit == 0x03FB)
+        return static_cast<char16_t>(unit - 1);
+    if (unit >= 0x037B && unit <= 0x037D)
+        return static_cast<char16_t>(unit + 0x82);
+    // The final sigma (ς) stays itself: the system does not take it for Σ.
     switch (unit) {
-    case 0x03C2: // final sigma
-        return 0x03A3;
     case 0x03AC:
         return 0x0386;
     case 0x03AD:
@@ -41,6 +50,12 @@ char16_t FoldedGreek(char16_t unit) noexcept {
         return static_cast<char16_t>(unit - 0x25);
     case 0x03CC:
         return 0x038C;
+    case 0x03D7:
+        return 0x03CF;
+    case 0x03F2:
+        return 0x03F9;
+    case 0x03F3:
+        return 0x037F;
     case 0x03CD:
     case 0x03CE:
         return static_cast<char16_t>(unit - 0x3F);
@@ -54,8 +69,14 @@ char16_t FoldedCyrillic(char16_t unit) noexcept {
         return static_cast<char16_t>(unit - 0x20);
     if (unit >= 0x0450 && unit <= 0x045F)
         return static_cast<char16_t>(unit - 0x50);
-    if (InPairedBlock(unit, 0x0460, 0x0481))
+    if (InPairedBlock(unit, 0x0460, 0x0481) || InPairedBlock(unit, 0x048A, 0x04BF) ||
+        InPairedBlock(unit, 0x04D0, 0x04FF))
         return unit % 2 == 1 ? static_cast<char16_t>(unit - 1) : unit;
+    // Ӂ..ӎ: capital at odd code points; ӏ's capital is Ӏ.
+    if (InPairedBlock(unit, 0x04C1, 0x04CE))
+        return unit % 2 == 0 ? static_cast<char16_t>(unit - 1) : unit;
+    if (unit == 0x04CF)
+        return 0x04C0;
     return unit;
 }
 

@@ -244,9 +244,9 @@ TEST_F(Options, WithoutASettingsFileTheBoxesAreClearAndOkWritesNoHeader) {
     EXPECT_THAT(Boxes(dialog), testing::ElementsAre(false, false, false, false));
     Click(dialog, IDC_OPT_OK);
     WaitClosed(app, dialog);
-    EXPECT_THAT(
-        Lines(ReadBytes(ini)),
-        testing::ElementsAre("[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=0", "Sendto=0"));
+    EXPECT_THAT(Lines(ReadBytes(ini)),
+                testing::ElementsAre("[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=0",
+                                     "Sendto=0", "Sub Search=0", "Nested Links=0"));
 }
 
 TEST_F(Options, ARefusedWriteIsReportedAndTheDialogStaysOpen) {
