@@ -550,7 +550,7 @@ void SubSearch(const Paths& paths) {
             Fail("the walk counted the wrong files");
         floor.push_back(Seconds(Clock::now() - start));
     }
-    PrintHeader("4b. Sub Search: 200 links found in the subfolders, 20,000 files in 2,000 folders");
+    PrintHeader("4c. Sub Search: 200 links found in the subfolders, 20,000 files in 2,000 folders");
     PrintRow("mark 200 links (one listing of the tree)", Summarise(ours), Summarise(floor), "s",
              1.5);
     std::printf("%-44s (the floor is one FindFirstFileExW walk of the tree)\n", "");
