@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "main/Collecting.h"
 #include "main/Extraction.h"
+#include "main/FolderSearch.h"
 #include "main/LinkTable.h"
 
 #include <algorithm>
@@ -132,9 +133,12 @@ private:
     std::set<std::u16string> silentHosts_;
 };
 
-void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
+// Whether the subfolder search left folders unlisted.
+bool MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
                std::u16string_view documentPath, Links& links) {
     Locator locator(view, system);
+    SubfolderSearch subfolders(system, FolderPartOf(documentPath),
+                               [&view] { view.KeepResponsive(); });
     for (std::size_t index = 0; index < links.size(); ++index) {
         Link& link = links[index];
         link.mark = Mark::Missing;
@@ -146,9 +150,15 @@ void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
             link.source = link.path;
         } else if (options.errSearch) {
             std::u16string beside = BesideDocument(documentPath, link.fileName);
-            if (locator.Locate(beside) == RunSystem::Presence::File) {
+            const auto besidePresence = locator.Locate(beside);
+            if (besidePresence == RunSystem::Presence::File) {
                 link.mark = Mark::Beside;
                 link.source = std::move(beside);
+            } else if (options.subSearch && besidePresence == RunSystem::Presence::NoFile) {
+                if (auto deeper = subfolders.Find(link.fileName)) {
+                    link.mark = Mark::Beside;
+                    link.source = std::move(*deeper);
+                }
             }
         }
         if (link.mark == Mark::Missing && atPath == RunSystem::Presence::SilentHost)
@@ -157,6 +167,7 @@ void MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
         // A link to a slow or unreachable share can take seconds to test.
         view.KeepResponsive();
     }
+    return subfolders.LimitReached();
 }
 
 void CollectImages(RunView& view, Collector& collector, Links& links) {
@@ -288,7 +299,10 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
     SizeColumns(view, links);
 
     view.SetStatus(u"リンク画像ファイルのコピー中...");
-    MarkLinks(view, system, options, *documentPath, links);
+    const bool subfolderLimitReached = MarkLinks(view, system, options, *documentPath, links);
+    const std::u16string_view endStatus = subfolderLimitReached ? kSubfolderLimitStatus : u"";
+    if (subfolderLimitReached)
+        view.SetStatus(kSubfolderLimitStatus);
     view.StepProgress();
     Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
     std::optional<std::u16string> documentCopyFailure;
@@ -302,7 +316,7 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
     // An image found but not collected has failed as surely as a missing one.
     const auto failures =
         std::count_if(links.begin(), links.end(), [](const Link& link) { return link.Failed(); });
-    view.SetStatus(u"");
+    view.SetStatus(endStatus);
     const Summary summary =
         SummaryOf(static_cast<int>(links.size()), static_cast<int>(failures), documentCopyFailure);
     view.ShowMessage(summary.kind, summary.text);

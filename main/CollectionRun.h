@@ -5,6 +5,7 @@
 
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
+#include "base/FolderListing.h"
 #include "base/MessageKind.h"
 #include "main/ImageIdentity.h"
 #include "main/Links.h"
@@ -107,6 +108,15 @@ public:
     virtual std::optional<FileFacts> FactsOf(std::u16string_view path) = 0;
     // Whether two file names name one file in a folder.
     virtual bool SameFileName(std::u16string_view a, std::u16string_view b) = 0;
+    // The order of file names: ordinal and without case, as the file system
+    // compares them. Negative, zero or positive as `a` sorts before, with or
+    // after `b`.
+    virtual int CompareFileNames(std::u16string_view a, std::u16string_view b) = 0;
+    // The subfolders and files of a folder; an empty listing when it cannot
+    // be listed. Nothing when a share's host has not answered in time, with
+    // `keepResponsive` called while the answer is awaited, as for Locate.
+    virtual std::optional<FolderListing>
+    ListFolder(std::u16string_view folder, const std::function<void()>& keepResponsive) = 0;
     // Copies a file to `target`, which must not exist yet, keeping its time
     // stamps and without any dialog, with `keepResponsive` called while a long
     // copy goes on. Nothing on success; the system's reason when it failed.

@@ -8,6 +8,8 @@
 #include "platform/WinText.h"
 #include "settings/Settings.h"
 
+#include <memory>
+
 namespace marovan {
 
 using win::U16;
@@ -17,6 +19,7 @@ using win::Wide;
 WindowsRunSystem::WindowsRunSystem(UINT codePage)
     : codePage_(codePage)
     , shareProbe_([](const std::wstring& path) { return win::IsRegularFile(path); })
+    , shareLister_([](const std::wstring& folder) { return win::ListFolder(folder); })
     , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
@@ -113,6 +116,34 @@ RunSystem::Presence WindowsRunSystem::Locate(std::u16string_view path,
 void WindowsRunSystem::SetShareProbe(FileProbe probe, std::chrono::milliseconds patience) {
     shareProbe_ = std::move(probe);
     sharePatience_ = patience;
+}
+
+void WindowsRunSystem::SetShareLister(FolderLister lister) {
+    shareLister_ = std::move(lister);
+}
+
+int WindowsRunSystem::CompareFileNames(std::u16string_view a, std::u16string_view b) {
+    return win::CompareFileNames(View(a), View(b));
+}
+
+std::optional<FolderListing>
+WindowsRunSystem::ListFolder(std::u16string_view folder,
+                             const std::function<void()>& keepResponsive) {
+    std::wstring name(View(folder));
+    if (HostOf(folder).empty())
+        return win::ListFolder(name);
+    // As for Locate: a host that does not answer must not hold the run. The
+    // listing is shared with the asking thread, which may outlive this call.
+    auto listing = std::make_shared<FolderListing>();
+    const auto answered = win::AskWithin(
+        [lister = shareLister_, name, listing] {
+            *listing = lister(name);
+            return true;
+        },
+        static_cast<DWORD>(sharePatience_.count()), keepResponsive);
+    if (!answered)
+        return std::nullopt;
+    return std::move(*listing);
 }
 
 std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {

@@ -39,8 +39,15 @@ public:
     // answer; tests stand in for the network here.
     using FileProbe = std::function<bool(const std::wstring& path)>;
     void SetShareProbe(FileProbe probe, std::chrono::milliseconds patience);
+    // How a folder on a share is listed; tests stand in for the network here,
+    // with the patience given to SetShareProbe.
+    using FolderLister = std::function<FolderListing(const std::wstring& folder)>;
+    void SetShareLister(FolderLister lister);
     std::optional<FileFacts> FactsOf(std::u16string_view path) override;
     bool SameFileName(std::u16string_view a, std::u16string_view b) override;
+    int CompareFileNames(std::u16string_view a, std::u16string_view b) override;
+    std::optional<FolderListing> ListFolder(std::u16string_view folder,
+                                            const std::function<void()>& keepResponsive) override;
     std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
                                             const std::function<void()>& keepResponsive) override;
     RecycleResult Recycle(std::u16string_view path) override;
@@ -51,6 +58,7 @@ private:
     bool folderOpened_ = false;
     UINT codePage_;
     FileProbe shareProbe_;
+    FolderLister shareLister_;
     std::chrono::milliseconds sharePatience_{5000};
     CodePageShape codePageShape_;
     win::FilePrompt documentPrompt_; // OpenDialog1

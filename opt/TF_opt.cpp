@@ -18,7 +18,7 @@ namespace marovan {
 namespace {
 
 constexpr int kClientWidth96 = 444;
-constexpr int kClientHeight96 = 202;
+constexpr int kClientHeight96 = 264;
 constexpr win::FontSpec kFont{L"Tahoma", 11};
 
 struct Control {
@@ -39,9 +39,11 @@ constexpr Control kControls[] = {
     {IDC_OPT_FOLDER_OPEN, L"画像収集後に収集フォルダを開く", kCheckBox, 40, 55, 380, 17},
     {IDC_OPT_ERR_SEARCH, L"画像パスにファイルが無い場合、AIファイルのあるフォルダ内を探す",
      kCheckBox, 40, 86, 380, 17},
-    {IDC_OPT_OK, L"OK", kButton, 248, 160, 75, 25},
-    {IDC_OPT_CANCEL, L"キャンセル", kButton, 329, 160, 75, 25},
+    {IDC_OPT_OK, L"OK", kButton, 248, 222, 75, 25},
+    {IDC_OPT_CANCEL, L"キャンセル", kButton, 329, 222, 75, 25},
     {IDC_OPT_SENDTO, L"右クリックの「送る」に登録する", kCheckBox, 40, 117, 380, 17},
+    {IDC_OPT_SUB_SEARCH, L"サブフォルダも探す", kCheckBox, 40, 148, 380, 17},
+    {IDC_OPT_NESTED_LINKS, L"配置したAI・PDF・EPSのリンクも集める", kCheckBox, 40, 179, 380, 17},
 };
 
 } // namespace
@@ -58,6 +60,10 @@ void TF_opt::OnInit() {
     ::CheckDlgButton(hwnd(), IDC_OPT_FOLDER_OPEN, options.folderOpen ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(hwnd(), IDC_OPT_ERR_SEARCH, options.errSearch ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(hwnd(), IDC_OPT_SENDTO, options.sendTo ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_OPT_SUB_SEARCH, options.subSearch ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_OPT_NESTED_LINKS,
+                     options.nestedLinks ? BST_CHECKED : BST_UNCHECKED);
+    FollowErrSearch();
 
     SizeClientAndCentre(kClientWidth96, kClientHeight96);
     LayOut();
@@ -79,6 +85,9 @@ bool TF_opt::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
 
 bool TF_opt::OnCommand(int id) {
     switch (id) {
+    case IDC_OPT_ERR_SEARCH:
+        FollowErrSearch();
+        return true;
     case IDC_OPT_OK:
         Button1Click();
         return true;
@@ -101,8 +110,11 @@ void TF_opt::Button1Click() {
             return failure.Message();
         }
     };
-    settings::AllOptions options{IsChecked(IDC_OPT_AI_COPY), IsChecked(IDC_OPT_FOLDER_OPEN),
-                                 IsChecked(IDC_OPT_ERR_SEARCH), IsChecked(IDC_OPT_SENDTO)};
+    // A disabled Sub Search box keeps its tick, and so does the file: the
+    // search needs both keys anyway.
+    settings::AllOptions options{IsChecked(IDC_OPT_AI_COPY),    IsChecked(IDC_OPT_FOLDER_OPEN),
+                                 IsChecked(IDC_OPT_ERR_SEARCH), IsChecked(IDC_OPT_SENDTO),
+                                 IsChecked(IDC_OPT_SUB_SEARCH), IsChecked(IDC_OPT_NESTED_LINKS)};
     std::optional<std::u16string> failure = failureOf([&] {
         settings::WriteAll(options);
         sendto::Apply(options.sendTo);
@@ -126,6 +138,11 @@ void TF_opt::Button1Click() {
 
 void TF_opt::Button2Click() {
     End(IDC_OPT_CANCEL);
+}
+
+void TF_opt::FollowErrSearch() {
+    // The subfolders are searched only after the document's own folder.
+    ::EnableWindow(::GetDlgItem(hwnd(), IDC_OPT_SUB_SEARCH), IsChecked(IDC_OPT_ERR_SEARCH));
 }
 
 void TF_opt::OnDpiChanged(int) {

@@ -1,5 +1,5 @@
 #pragma once
-// The Options dialog: the four options of the settings file, and the Send To
+// The Options dialog: the six options of the settings file, and the Send To
 // registration applied on OK.
 
 #include "platform/Handles.h"
@@ -24,6 +24,8 @@ private:
     // Places the controls for the dialog's DPI and gives them a font made for it.
     void LayOut();
     bool IsChecked(int id) const noexcept;
+    // The Sub Search box is enabled only while the ERR Search box is ticked.
+    void FollowErrSearch();
 
     win::UniqueFont font_;
 };

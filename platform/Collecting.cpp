@@ -110,6 +110,18 @@ bool SameFileName(std::wstring_view a, std::wstring_view b) noexcept {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+int CompareFileNames(std::wstring_view a, std::wstring_view b) noexcept {
+    switch (::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                   static_cast<int>(b.size()), TRUE)) {
+    case CSTR_LESS_THAN:
+        return -1;
+    case CSTR_GREATER_THAN:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 DWORD CopyNewFile(std::wstring_view source, std::wstring_view target,
                   const std::function<void()>& whileCopying) noexcept {
     try {

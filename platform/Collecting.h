@@ -20,6 +20,8 @@ std::optional<FileFacts> FactsOf(std::wstring_view path) noexcept;
 // Whether two file names name one file in a folder: ordinal comparison
 // without case, as the file system compares them.
 bool SameFileName(std::wstring_view a, std::wstring_view b) noexcept;
+// The order of file names by the same comparison: negative, zero or positive.
+int CompareFileNames(std::wstring_view a, std::wstring_view b) noexcept;
 
 // Copies `source` to `target`, which must not exist yet, keeping its
 // last-write time. `whileCopying` is called as the copy goes on, so a long

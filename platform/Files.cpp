@@ -239,6 +239,38 @@ bool IsRegularFile(std::wstring_view path) noexcept {
     }
 }
 
+FolderListing ListFolder(std::wstring_view folder) {
+    std::wstring pattern(folder);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern += L'\\';
+    pattern = LongPathForm(pattern + L'*');
+    WIN32_FIND_DATAW entry{};
+    // The short names are not needed, and a large fetch asks a share for many
+    // entries at once.
+    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    // Windows Vista knows neither and refuses them as invalid.
+    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        find.reset(::FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &entry,
+                                      FindExSearchNameMatch, nullptr, 0));
+    FolderListing listing;
+    if (!find)
+        return listing;
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const DWORD attributes = entry.dwFileAttributes;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            listing.subfolders.push_back({U16(name), (attributes & FILE_ATTRIBUTE_HIDDEN) != 0,
+                                          (attributes & FILE_ATTRIBUTE_SYSTEM) != 0,
+                                          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+        else
+            listing.files.push_back(U16(name));
+    } while (::FindNextFileW(find.get(), &entry));
+    return listing;
+}
+
 CodePageShape CodePageShapeOf(UINT codePage) noexcept {
     CPINFOEXW info{};
     if (!::GetCPInfoExW(codePage, 0, &info) || info.MaxCharSize <= 1)

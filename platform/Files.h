@@ -6,6 +6,7 @@
 
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
+#include "base/FolderListing.h"
 #include "platform/Handles.h"
 
 #include <cstdint>
@@ -70,6 +71,11 @@ void WriteWholeFile(std::wstring_view path, std::string_view bytes);
 // another program holds locked counts; a symbolic link counts when its target
 // can be opened or is locked.
 bool IsRegularFile(std::wstring_view path) noexcept;
+
+// The subfolders and files of a folder, in the order the file system gives
+// them; an empty listing when the folder cannot be listed. Takes a path of
+// any length.
+FolderListing ListFolder(std::wstring_view folder);
 
 // How a code page builds its characters from bytes (CP_ACP for the system's
 // ANSI code page).

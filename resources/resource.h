@@ -38,6 +38,8 @@
 #define IDC_OPT_FOLDER_OPEN 2002  // CheckBox2
 #define IDC_OPT_ERR_SEARCH 2003   // CheckBox3
 #define IDC_OPT_SENDTO 2004       // CheckBox4
+#define IDC_OPT_SUB_SEARCH 2005   // CheckBox5
+#define IDC_OPT_NESTED_LINKS 2006 // CheckBox6
 #define IDC_OPT_OK 2011           // Button1
 #define IDC_OPT_CANCEL 2012       // Button2
 

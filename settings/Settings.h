@@ -1,5 +1,5 @@
 #pragma once
-// The settings file "MRV.ini" beside the executable: four Boolean keys of the
+// The settings file "MRV.ini" beside the executable: six Boolean keys of the
 // section "OPTION". Every operation opens the file afresh.
 
 #include "settings/Options.h"

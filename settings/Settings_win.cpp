@@ -21,6 +21,8 @@ constexpr wchar_t kAiCopy[] = L"AI Copy";
 constexpr wchar_t kFolderOpen[] = L"Folder Open";
 constexpr wchar_t kErrSearch[] = L"ERR Search";
 constexpr wchar_t kSendTo[] = L"Sendto";
+constexpr wchar_t kSubSearch[] = L"Sub Search";
+constexpr wchar_t kNestedLinks[] = L"Nested Links";
 
 constexpr wchar_t kHeader[] = L"// Marovan\r\n"
                               L"// Marovanソフトの設定ファイルです。\r\n"
@@ -123,12 +125,14 @@ AllOptions ReadAllFrom(const std::wstring& path) {
     options.folderOpen = ReadFlag(path, kFolderOpen);
     options.errSearch = ReadFlag(path, kErrSearch);
     options.sendTo = ReadFlag(path, kSendTo);
+    options.subSearch = ReadFlag(path, kSubSearch);
+    options.nestedLinks = ReadFlag(path, kNestedLinks);
     return options;
 }
 
 RunOptions ReadRunOptionsFrom(const std::wstring& path) {
     const AllOptions all = ReadAllFrom(path);
-    return {all.aiCopy, all.folderOpen, all.errSearch};
+    return {all.aiCopy, all.folderOpen, all.errSearch, all.subSearch, all.nestedLinks};
 }
 
 void WriteAllTo(const std::wstring& path, const AllOptions& options) {
@@ -140,10 +144,10 @@ void WriteAllTo(const std::wstring& path, const AllOptions& options) {
 }
 
 void WriteAllTo(const std::wstring& path, const AllOptions& options, const ProfileWriter& write) {
-    const std::pair<const wchar_t*, bool> keys[] = {{kAiCopy, options.aiCopy},
-                                                    {kFolderOpen, options.folderOpen},
-                                                    {kErrSearch, options.errSearch},
-                                                    {kSendTo, options.sendTo}};
+    const std::pair<const wchar_t*, bool> keys[] = {
+        {kAiCopy, options.aiCopy},       {kFolderOpen, options.folderOpen},
+        {kErrSearch, options.errSearch}, {kSendTo, options.sendTo},
+        {kSubSearch, options.subSearch}, {kNestedLinks, options.nestedLinks}};
     for (const auto& [key, on] : keys) {
         if (!write(kSection, key, on ? L"1" : L"0", path.c_str()))
             throw Failure(win::U16(path) + u" に書き込めません");

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Prints the run benchmark's table: builds the Windows tree and runs
 # marovan_run_bench under Wine in a private Xvfb. Arguments are the document
-# sizes in MiB (default 16,256,1024). About six minutes on a 2-core machine.
-# With --partial first, only the row of reading what the links need (1 GiB
-# documents by default), about two minutes.
+# sizes in MiB (default 16,256,1024), or "sub-search" for that row alone. About
+# six minutes on a 2-core machine. With --partial first, only the row of
+# reading what the links need (1 GiB documents by default), about two minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

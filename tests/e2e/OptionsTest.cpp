@@ -153,7 +153,7 @@ TEST_F(Options, CancelAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(FilesBelow(sendTo_), sendToBefore);
 }
 
-TEST_F(Options, OkWritesTheFourKeysInOrderAfterTheHeader) {
+TEST_F(Options, OkWritesTheSixKeysInOrderAfterTheHeader) {
     Marovan app = Marovan::Start();
     HWND dialog = OpenOptions(app);
     SetBox(app, dialog, IDC_OPT_ERR_SEARCH, true);
@@ -161,7 +161,8 @@ TEST_F(Options, OkWritesTheFourKeysInOrderAfterTheHeader) {
     WaitClosed(app, dialog);
 
     std::vector<std::string> expected = HeaderLines();
-    for (const char* line : {"[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=1", "Sendto=0"})
+    for (const char* line : {"[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=1", "Sendto=0",
+                             "Sub Search=0", "Nested Links=0"})
         expected.push_back(line);
     EXPECT_EQ(Lines(ReadBytes(app.Folder() / L"MRV.ini")), expected);
     EXPECT_FALSE(fs::exists(shortcut_));
@@ -170,6 +171,48 @@ TEST_F(Options, OkWritesTheFourKeysInOrderAfterTheHeader) {
     EXPECT_THAT(Boxes(dialog), testing::ElementsAre(false, false, true, false));
     Click(dialog, IDC_OPT_CANCEL);
     WaitClosed(app, dialog);
+}
+
+TEST_F(Options, SixBoxesTheFifthFollowingErrSearchAndOkWritesThemAll) {
+    // A settings file of the four older keys: the new boxes open clear.
+    Marovan app = Marovan::Start(
+        {}, Marovan::WithSettings(
+                L"[OPTION]\r\nAI Copy=1\r\nFolder Open=0\r\nERR Search=0\r\nSendto=0\r\n"));
+    HWND dialog = OpenOptions(app);
+    const auto enabled = [](HWND d) {
+        return ::IsWindowEnabled(::GetDlgItem(d, IDC_OPT_SUB_SEARCH)) != FALSE;
+    };
+    std::vector<std::wstring> captions;
+    for (int id : {IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH, IDC_OPT_SENDTO,
+                   IDC_OPT_SUB_SEARCH, IDC_OPT_NESTED_LINKS})
+        captions.push_back(TextOf(::GetDlgItem(dialog, id)));
+    EXPECT_THAT(captions,
+                testing::ElementsAre(
+                    L"AIファイルも収集フォルダにコピーする", L"画像収集後に収集フォルダを開く",
+                    L"画像パスにファイルが無い場合、AIファイルのあるフォルダ内を探す",
+                    L"右クリックの「送る」に登録する", L"サブフォルダも探す",
+                    L"配置したAI・PDF・EPSのリンクも集める"));
+    EXPECT_THAT(Boxes(dialog), testing::ElementsAre(true, false, false, false));
+    EXPECT_FALSE(Checked(dialog, IDC_OPT_SUB_SEARCH));
+    EXPECT_FALSE(Checked(dialog, IDC_OPT_NESTED_LINKS));
+    EXPECT_FALSE(enabled(dialog)) << "Sub Search is enabled without ERR Search";
+    SetBox(app, dialog, IDC_OPT_ERR_SEARCH, true);
+    app.WaitUntil(L"the Sub Search box to be enabled", [&] { return enabled(dialog); });
+    SetBox(app, dialog, IDC_OPT_SUB_SEARCH, true);
+    SetBox(app, dialog, IDC_OPT_NESTED_LINKS, true);
+    app.Screenshot(L"options-dialog-six-boxes");
+    SetBox(app, dialog, IDC_OPT_ERR_SEARCH, false);
+    app.WaitUntil(L"the Sub Search box to be disabled", [&] { return !enabled(dialog); });
+    SetBox(app, dialog, IDC_OPT_ERR_SEARCH, true);
+    app.WaitUntil(L"the Sub Search box to be enabled", [&] { return enabled(dialog); });
+    Click(dialog, IDC_OPT_OK);
+    WaitClosed(app, dialog);
+
+    std::vector<std::string> expected;
+    for (const char* line : {"[OPTION]", "AI Copy=1", "Folder Open=0", "ERR Search=1", "Sendto=0",
+                             "Sub Search=1", "Nested Links=1"})
+        expected.push_back(line);
+    EXPECT_EQ(Lines(ReadBytes(app.Folder() / L"MRV.ini")), expected);
 }
 
 TEST_F(Options, SendToBoxCreatesOneShortcutAndRemovesIt) {
@@ -201,9 +244,9 @@ TEST_F(Options, WithoutASettingsFileTheBoxesAreClearAndOkWritesNoHeader) {
     EXPECT_THAT(Boxes(dialog), testing::ElementsAre(false, false, false, false));
     Click(dialog, IDC_OPT_OK);
     WaitClosed(app, dialog);
-    EXPECT_THAT(
-        Lines(ReadBytes(ini)),
-        testing::ElementsAre("[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=0", "Sendto=0"));
+    EXPECT_THAT(Lines(ReadBytes(ini)),
+                testing::ElementsAre("[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=0",
+                                     "Sendto=0", "Sub Search=0", "Nested Links=0"));
 }
 
 TEST_F(Options, ARefusedWriteIsReportedAndTheDialogStaysOpen) {

@@ -210,5 +210,56 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     EXPECT_EQ(ReadBytes(destination / L"d.png"), ReadBytes(d));
 }
 
+// A document packaged on a Mac: its paths are Mac paths with CR line ends,
+// and its images lie in "Links" beside it or deeper.
+TEST_F(OutcomeDisplay, SubSearchTakesImagesFromTheSubfoldersAndNamesWhere) {
+    const fs::path links = Image(documents / L"Links" / L"a.png", 20);
+    const fs::path deep = Image(documents / L"art" / L"2024" / L"deep.png", 21);
+    const fs::path twiceInLinks = Image(documents / L"Links" / L"old" / L"twice.png", 22);
+    Image(documents / L"art" / L"twice.png", 23); // shallower, but not under Links
+    const fs::path document = documents / L"doc.ai";
+    WriteBytes(document, AiDocument({L"/Users/k/Job/Links/a.png", L"/Users/k/Job/deep.png",
+                                     L"/Users/k/Job/twice.png", L"/Users/k/Job/none.png"},
+                                    LineEnd::Cr));
+    const std::vector<std::wstring> names = {L"a.png", L"deep.png", L"twice.png", L"none.png"};
+
+    {
+        SCOPED_TRACE("Sub Search off");
+        Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
+        app.WaitForMainWindow();
+        app.PressDetailsToggle();
+        const RunOutcome outcome =
+            CollectAndAnswer(app, destination, document, milliseconds(60000));
+        ExpectNoSystemBoxes(outcome);
+        const std::vector<std::wstring> marks(4, L"×");
+        ExpectSummary(outcome.last, marks, 0);
+        EXPECT_EQ(ReadLinkRows(app).marks, marks);
+        EXPECT_TRUE(NamesIn(destination).empty());
+        EXPECT_EQ(StatusForRow(app, 1), L"見つかりません");
+    }
+    {
+        SCOPED_TRACE("Sub Search on");
+        Marovan app = Marovan::Start(
+            {}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\nSub Search=1\r\n"));
+        app.WaitForMainWindow();
+        app.PressDetailsToggle();
+        const RunOutcome outcome =
+            CollectAndAnswer(app, destination, document, milliseconds(60000));
+        ExpectNoSystemBoxes(outcome);
+        const std::vector<std::wstring> marks = {L"△", L"△", L"△", L"×"};
+        ExpectSummary(outcome.last, marks, 0);
+        EXPECT_EQ(ReadLinkRows(app).marks, marks);
+        EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", ReadBytes(links)},
+                                                        {L"deep.png", ReadBytes(deep)},
+                                                        {L"twice.png", ReadBytes(twiceInLinks)}}));
+        EXPECT_EQ(TipForRow(app, 3), twiceInLinks.wstring() + L" からコピーしました");
+        app.Screenshot(L"sub-search-outcome-tip");
+        EXPECT_EQ(StatusForRow(app, 1), links.wstring() + L" からコピーしました");
+        EXPECT_EQ(StatusForRow(app, 2), deep.wstring() + L" からコピーしました");
+        EXPECT_EQ(StatusForRow(app, 3), twiceInLinks.wstring() + L" からコピーしました");
+        EXPECT_EQ(StatusForRow(app, 4), L"見つかりません");
+    }
+}
+
 } // namespace
 } // namespace marovan::e2e

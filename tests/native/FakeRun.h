@@ -4,6 +4,7 @@
 #include "base/Failure.h"
 #include "base/Paths.h"
 #include "main/CollectionRun.h"
+#include "main/FolderSearch.h"
 #include "tests/support/RecordingView.h"
 
 #include <iconv.h>
@@ -204,6 +205,49 @@ public:
                std::equal(a.begin(), a.end(), b.begin(),
                           [&](auto x, auto y) { return upper(x) == upper(y); });
     }
+    int CompareFileNames(std::u16string_view a, std::u16string_view b) override {
+        return CompareFoldedNames(a, b);
+    }
+    // The files below a folder, and the folders of `folders`, give its
+    // listing; the entries come in the map's order, which is not the order of
+    // names without case.
+    std::optional<FolderListing> ListFolder(std::u16string_view folder,
+                                            const std::function<void()>& keepResponsive) override {
+        folderListings.emplace_back(folder);
+        if (silentHosts.count(std::u16string(HostOf(folder)))) {
+            keepResponsive();
+            return std::nullopt;
+        }
+        std::u16string prefix(folder);
+        if (prefix.empty() || prefix.back() != u'\\')
+            prefix += u'\\';
+        FolderListing listing;
+        std::set<std::u16string> seen;
+        const auto add = [&](const std::u16string& path, bool isFolder) {
+            const std::u16string rest = path.substr(prefix.size());
+            const std::size_t separator = rest.find(u'\\');
+            if (separator == std::u16string::npos && !isFolder) {
+                listing.files.push_back(rest);
+                return;
+            }
+            const std::u16string name = rest.substr(0, separator);
+            if (!seen.insert(name).second)
+                return;
+            FolderListing::Subfolder subfolder;
+            const auto flags = folders.find(prefix + name);
+            if (flags != folders.end())
+                subfolder = flags->second;
+            subfolder.name = name;
+            listing.subfolders.push_back(subfolder);
+        };
+        for (auto it = files.lower_bound(prefix);
+             it != files.end() && it->first.starts_with(prefix); ++it)
+            add(it->first, false);
+        for (auto it = folders.lower_bound(prefix);
+             it != folders.end() && it->first.starts_with(prefix); ++it)
+            add(it->first, true);
+        return listing;
+    }
     std::optional<std::u16string> CopyImage(std::u16string_view source, std::u16string_view target,
                                             const std::function<void()>& keepResponsive) override {
         view_.events.push_back({"copy", std::u16string(source) + u" -> " + std::u16string(target)});
@@ -250,7 +294,11 @@ public:
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;
-    std::set<std::u16string> silentHosts;         // shares whose hosts never answer
+    std::set<std::u16string> silentHosts; // shares whose hosts never answer
+    // Folders that hold no file, or whose attributes matter, by full path
+    // without a trailing separator; the attributes' names are ignored.
+    std::map<std::u16string, FolderListing::Subfolder> folders;
+    std::vector<std::u16string> folderListings;   // every folder listed, in order
     std::map<std::u16string, std::int64_t> times; // last writes, 100 ns units
     Recycling recycling = Recycling::Recycled;
     std::vector<std::vector<std::uint8_t>> trash;

@@ -205,6 +205,8 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
         std::vector<std::wstring> captions;
         std::vector<RECT> places;
         std::vector<int> tabOrder;
+        std::vector<int> tabOrderWithSubSearch;
+        bool subSearchEnabled = true;
         int focus = 0;
         bool anyChecked = true;
         std::wstring font;
@@ -213,7 +215,8 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
         bool closed = false;
     } seen;
     const int ids[] = {IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH,
-                       IDC_OPT_SENDTO,  IDC_OPT_OK,          IDC_OPT_CANCEL};
+                       IDC_OPT_SENDTO,  IDC_OPT_SUB_SEARCH,  IDC_OPT_NESTED_LINKS,
+                       IDC_OPT_OK,      IDC_OPT_CANCEL};
     RunDialog([&](HWND dialog) {
         ::GetClientRect(dialog, &seen.client);
         seen.anyChecked = false;
@@ -237,8 +240,14 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
         ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &gui);
         seen.focus = ::GetDlgCtrlID(gui.hwndFocus);
         HWND item = ::GetDlgItem(dialog, IDC_OPT_AI_COPY);
-        for (int i = 0; i < 7; ++i, item = ::GetNextDlgTabItem(dialog, item, FALSE))
+        for (int i = 0; i < 8; ++i, item = ::GetNextDlgTabItem(dialog, item, FALSE))
             seen.tabOrder.push_back(::GetDlgCtrlID(item));
+        seen.subSearchEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_OPT_SUB_SEARCH));
+        Click(dialog, IDC_OPT_ERR_SEARCH);
+        item = ::GetDlgItem(dialog, IDC_OPT_AI_COPY);
+        for (int i = 0; i < 9; ++i, item = ::GetNextDlgTabItem(dialog, item, FALSE))
+            seen.tabOrderWithSubSearch.push_back(::GetDlgCtrlID(item));
+        Click(dialog, IDC_OPT_ERR_SEARCH);
 
         // Enter on a check box and Esc do nothing; the close box cancels.
         PressKey(gui.hwndFocus, VK_RETURN);
@@ -249,14 +258,16 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
         seen.closed = WaitUntilGone(dialog);
     });
     EXPECT_EQ(seen.client.right, 444);
-    EXPECT_EQ(seen.client.bottom, 202);
+    EXPECT_EQ(seen.client.bottom, 264);
     EXPECT_THAT(seen.captions,
                 testing::ElementsAre(
                     L"AIファイルも収集フォルダにコピーする", L"画像収集後に収集フォルダを開く",
                     L"画像パスにファイルが無い場合、AIファイルのあるフォルダ内を探す",
-                    L"右クリックの「送る」に登録する", L"OK", L"キャンセル"));
-    const RECT expected[] = {{40, 24, 420, 41},   {40, 55, 420, 72},    {40, 86, 420, 103},
-                             {40, 117, 420, 134}, {248, 160, 323, 185}, {329, 160, 404, 185}};
+                    L"右クリックの「送る」に登録する", L"サブフォルダも探す",
+                    L"配置したAI・PDF・EPSのリンクも集める", L"OK", L"キャンセル"));
+    const RECT expected[] = {{40, 24, 420, 41},    {40, 55, 420, 72},   {40, 86, 420, 103},
+                             {40, 117, 420, 134},  {40, 148, 420, 165}, {40, 179, 420, 196},
+                             {248, 222, 323, 247}, {329, 222, 404, 247}};
     for (std::size_t i = 0; i < std::size(expected) && i < seen.places.size(); ++i) {
         EXPECT_EQ(seen.places[i].left, expected[i].left) << i;
         EXPECT_EQ(seen.places[i].top, expected[i].top) << i;
@@ -267,9 +278,16 @@ TEST_F(OptionsDialog, OpensClearWithoutSettingsAndCancelWritesNothing) {
     EXPECT_EQ(seen.font, L"Tahoma");
     EXPECT_EQ(seen.fontHeight, -11);
     EXPECT_EQ(seen.focus, IDC_OPT_AI_COPY);
+    // The disabled Sub Search box is passed over until ERR Search is ticked.
+    EXPECT_FALSE(seen.subSearchEnabled);
     EXPECT_THAT(seen.tabOrder,
                 testing::ElementsAre(IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH,
-                                     IDC_OPT_OK, IDC_OPT_CANCEL, IDC_OPT_SENDTO, IDC_OPT_AI_COPY));
+                                     IDC_OPT_OK, IDC_OPT_CANCEL, IDC_OPT_SENDTO,
+                                     IDC_OPT_NESTED_LINKS, IDC_OPT_AI_COPY));
+    EXPECT_THAT(seen.tabOrderWithSubSearch,
+                testing::ElementsAre(IDC_OPT_AI_COPY, IDC_OPT_FOLDER_OPEN, IDC_OPT_ERR_SEARCH,
+                                     IDC_OPT_OK, IDC_OPT_CANCEL, IDC_OPT_SENDTO, IDC_OPT_SUB_SEARCH,
+                                     IDC_OPT_NESTED_LINKS, IDC_OPT_AI_COPY));
     EXPECT_TRUE(seen.openAfterKeys) << "Enter or Esc closed the dialog";
     EXPECT_TRUE(seen.closed) << "the close box did not close the dialog";
     EXPECT_FALSE(Exists(ini_));
@@ -304,6 +322,44 @@ TEST_F(OptionsDialog, OkWritesTheBoxesAndRegistersThenShowsThemAgain) {
     EXPECT_TRUE(closed);
     EXPECT_EQ(settings::ReadAll(), (settings::AllOptions{.errSearch = true}));
     EXPECT_FALSE(Exists(shortcut_));
+}
+
+TEST_F(OptionsDialog, TheSubSearchBoxFollowsErrSearchAndOkWritesTheNewBoxes) {
+    std::vector<bool> enabled;
+    const auto noteEnabled = [&](HWND dialog) {
+        enabled.push_back(::IsWindowEnabled(::GetDlgItem(dialog, IDC_OPT_SUB_SEARCH)) != FALSE);
+    };
+    bool closed = false;
+    RunDialog([&](HWND dialog) {
+        noteEnabled(dialog);
+        Click(dialog, IDC_OPT_ERR_SEARCH);
+        noteEnabled(dialog);
+        Click(dialog, IDC_OPT_SUB_SEARCH);
+        Click(dialog, IDC_OPT_NESTED_LINKS);
+        Click(dialog, IDC_OPT_ERR_SEARCH);
+        noteEnabled(dialog);
+        Click(dialog, IDC_OPT_ERR_SEARCH);
+        noteEnabled(dialog);
+        Click(dialog, IDC_OPT_OK);
+        closed = WaitUntilGone(dialog);
+    });
+    EXPECT_THAT(enabled, testing::ElementsAre(false, true, false, true));
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(settings::ReadAll(),
+              (settings::AllOptions{.errSearch = true, .subSearch = true, .nestedLinks = true}));
+
+    // Sub Search kept in the file without ERR Search: ticked, and disabled.
+    settings::WriteAll({.subSearch = true});
+    std::vector<bool> shown;
+    RunDialog([&](HWND dialog) {
+        noteEnabled(dialog);
+        for (int id : {IDC_OPT_ERR_SEARCH, IDC_OPT_SUB_SEARCH, IDC_OPT_NESTED_LINKS})
+            shown.push_back(Checked(dialog, id));
+        Click(dialog, IDC_OPT_CANCEL);
+        closed = WaitUntilGone(dialog);
+    });
+    EXPECT_FALSE(enabled.back());
+    EXPECT_THAT(shown, testing::ElementsAre(false, true, false));
 }
 
 TEST_F(OptionsDialog, RefusedWriteIsReportedAndTheDialogStaysOpen) {

@@ -84,9 +84,10 @@ TEST_F(SettingsFile, RefusedCreationReportsIoError103) {
 
 TEST_F(SettingsFile, WriteAllAddsTheSectionAfterTheHeaderInKeyOrder) {
     EnsureExistsAt(ini_);
-    WriteAllTo(ini_, {.errSearch = true});
+    WriteAllTo(ini_, {.errSearch = true, .subSearch = true});
     std::vector<std::string> expected = Lines(kHeaderBytes);
-    for (const char* line : {"[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=1", "Sendto=0"})
+    for (const char* line : {"[OPTION]", "AI Copy=0", "Folder Open=0", "ERR Search=1", "Sendto=0",
+                             "Sub Search=1", "Nested Links=0"})
         expected.push_back(line);
     // A blank line between header and section is the system's own choice.
     std::vector<std::string> lines = Lines(test::ReadBytes(ini_));
@@ -96,20 +97,30 @@ TEST_F(SettingsFile, WriteAllAddsTheSectionAfterTheHeaderInKeyOrder) {
 
 TEST_F(SettingsFile, WriteAllThenReadAllRoundTrips) {
     const AllOptions cases[] = {
-        {true, true, true, true},    {true, false, false, false}, {false, true, false, false},
-        {false, false, true, false}, {false, false, false, true}, {false, false, false, false},
+        {true, true, true, true},
+        {true, false, false, false},
+        {false, true, false, false},
+        {false, false, true, false},
+        {false, false, false, true},
+        {false, false, false, false},
+        {.errSearch = true, .subSearch = true},
+        {.nestedLinks = true},
+        {true, true, true, true, true, true},
     };
     EnsureExistsAt(ini_);
     for (const AllOptions& options : cases) {
         WriteAllTo(ini_, options);
         EXPECT_EQ(ReadAllFrom(ini_), options);
         EXPECT_EQ(ReadRunOptionsFrom(ini_),
-                  (RunOptions{options.aiCopy, options.folderOpen, options.errSearch}));
+                  (RunOptions{options.aiCopy, options.folderOpen, options.errSearch,
+                              options.subSearch, options.nestedLinks}));
     }
-    // Updating in place: still one section with four keys.
+    // Updating in place: still one section with six keys.
     const std::string text = test::ReadBytes(ini_);
     EXPECT_EQ(text.find("[OPTION]"), text.rfind("[OPTION]"));
     EXPECT_EQ(text.find("Sendto="), text.rfind("Sendto="));
+    EXPECT_EQ(text.find("Sub Search="), text.rfind("Sub Search="));
+    EXPECT_EQ(text.find("Nested Links="), text.rfind("Nested Links="));
 }
 
 TEST_F(SettingsFile, MissingFileSectionOrKeysReadFalse) {
@@ -118,6 +129,13 @@ TEST_F(SettingsFile, MissingFileSectionOrKeysReadFalse) {
     EXPECT_EQ(ReadAllFrom(ini_), AllOptions{});
     test::WriteBytes(ini_, "[OPTION]\r\nERR Search=1\r\n");
     EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{.errSearch = true}));
+}
+
+TEST_F(SettingsFile, AFileWithTheFourOlderKeysReadsTheNewOnesAsOff) {
+    test::WriteBytes(ini_, kHeaderBytes + "[OPTION]\r\nAI Copy=1\r\nFolder Open=1\r\n"
+                                          "ERR Search=1\r\nSendto=1\r\n");
+    EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{true, true, true, true, false, false}));
+    EXPECT_EQ(ReadRunOptionsFrom(ini_), (RunOptions{true, true, true, false, false}));
 }
 
 TEST_F(SettingsFile, HandEditedValuesFollowTheIntegerRule) {
@@ -129,6 +147,13 @@ TEST_F(SettingsFile, HandEditedValuesFollowTheIntegerRule) {
     test::WriteBytes(ini_, "[OPTION]\r\nAI Copy=1a\r\nFolder Open=-1\r\nERR Search=\r\n"
                            "Sendto=99999999999\r\n");
     EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{false, true, false, false}));
+
+    test::WriteBytes(ini_, "[OPTION]\r\nSub Search=$1F\r\nNested Links=yes\r\n");
+    EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{.subSearch = true}));
+    test::WriteBytes(ini_, "[OPTION]\r\nSub Search=-1\r\nNested Links=0x0\r\n");
+    EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{.subSearch = true}));
+    test::WriteBytes(ini_, "[OPTION]\r\nSub Search=0\r\nNested Links=2\r\n");
+    EXPECT_EQ(ReadAllFrom(ini_), (AllOptions{.nestedLinks = true}));
 }
 
 TEST_F(SettingsFile, AnEditTakesEffectAtTheNextRead) {
@@ -145,8 +170,9 @@ TEST_F(SettingsFile, DeletedFileIsRewrittenWithoutHeader) {
     WriteAllTo(ini_, {.aiCopy = true});
     std::vector<std::string> lines = Lines(test::ReadBytes(ini_));
     std::erase(lines, std::string());
-    EXPECT_THAT(lines, testing::ElementsAre("[OPTION]", "AI Copy=1", "Folder Open=0",
-                                            "ERR Search=0", "Sendto=0"));
+    EXPECT_THAT(lines,
+                testing::ElementsAre("[OPTION]", "AI Copy=1", "Folder Open=0", "ERR Search=0",
+                                     "Sendto=0", "Sub Search=0", "Nested Links=0"));
 }
 
 TEST_F(SettingsFile, RefusedWriteNamesTheFile) {
