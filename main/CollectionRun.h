@@ -5,6 +5,7 @@
 
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
+#include "base/Failure.h"
 #include "base/MessageKind.h"
 #include "main/ImageIdentity.h"
 #include "main/Links.h"
@@ -46,8 +47,12 @@ public:
     virtual void LinkAdded() = 0;
     // The link at `index` has changed: its mark, or what its copy did.
     virtual void LinkChanged(std::size_t index) = 0;
-    // Width in pixels of `text` in the link table's font, and of a column.
+    // The run's documents were chosen: a batch shows a row for each at once.
+    virtual void DocumentsChosen() = 0;
+    // Width in pixels of `text` in the link table's font, in its bold form
+    // (the documents' rows), and of a column.
     virtual int TextWidth(std::u16string_view text) = 0;
+    virtual int BoldTextWidth(std::u16string_view text) = 0;
     virtual int ScaledWidth(int width96) = 0;
     virtual void SetColumnWidth(int column, int width) = 0;
 
@@ -68,9 +73,11 @@ public:
                                                        std::u16string_view initialFolder) = 0;
     // The file prompt starts with the last document chosen in this instance.
     virtual std::optional<std::u16string> PromptDocument() = 0;
+    // Whether `path` names an existing folder.
+    virtual bool IsFolder(std::u16string_view path) = 0;
     // The whole file, opened for reading only and read in pieces, with
-    // `keepResponsive` called between them; throws Failure with the "cannot
-    // open" message when it cannot be opened or read into memory.
+    // `keepResponsive` called between them; throws CannotOpenDocument when it
+    // cannot be opened or read into memory.
     virtual DocumentBytes ReadDocument(std::u16string_view path,
                                        const std::function<void()>& keepResponsive) = 0;
     // How the system's ANSI code page builds characters from bytes.
@@ -111,10 +118,20 @@ public:
 
 enum class RunEnd { FolderCancelled, DocumentCancelled, NoLinkRecord, Completed };
 
-// Performs one run on `links`, which it empties first and which keep what it
-// found when it ends. Throws Failure for an unexpected failure; the caller
-// shows the general error report.
-RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links);
+// Performs one run on `links` and `documents`, which it empties first and
+// which keep what it found when it ends: the document chosen, and its links.
+// Throws Failure for an unexpected failure; the caller shows the general
+// error report.
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPaths& documents);
+
+// The documents of a batch dropped on the window, collected together: one
+// folder prompt and no file prompt, then each of `dropped` in its order, its
+// folders left out, is read, marked and copied into that one folder under
+// the one-name rule; one summary at the end. Nothing happens when no file is
+// left. `links` and `documents` are emptied first, as by a run.
+enum class BatchEnd { NothingDropped, FolderCancelled, Completed };
+BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16string> dropped,
+                      Links& links, DocumentPaths& documents);
 
 // Texts of the run, shared with tests.
 inline constexpr std::u16string_view kFolderPromptText = u"画像を収集する保存フォルダを指定";
@@ -123,6 +140,18 @@ inline constexpr std::u16string_view kNoLinkMessage = u"リンク情報は見つ
 // "ファイル %s は開けません。 %s " with the system's description trimmed of its
 // trailing blanks, control characters and full stops.
 std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description);
+
+// A document that cannot be opened or read into memory: a Failure with the
+// "cannot open" message, which keeps the system's description, trimmed, for
+// a batch that reports it on a line of its own.
+class CannotOpenDocument : public Failure {
+public:
+    CannotOpenDocument(std::u16string_view path, std::u16string_view description);
+    const std::u16string& Description() const noexcept { return description_; }
+
+private:
+    std::u16string description_;
+};
 
 // The alternative location of a link: the document's folder joined with the
 // link's file name.

@@ -53,6 +53,10 @@ private:
     void SpeedButton4Click(); // details toggle
     void SpeedButton5Click(); // Option
     void SpeedButton6Click(); // Info
+    void OnDropFiles(HDROP drop);
+    // Drops are taken only while no run is going; the system shows the
+    // refusal on the pointer otherwise.
+    void AcceptDrops(bool accept);
     void OnCommand(int id);
     LRESULT OnNotify(const NMHDR& header);
     void OnLinkRowChanged(const NMLISTVIEW& change);
@@ -63,6 +67,7 @@ private:
     void OnClose();
     void OnPageChanged();
 
+    class RunGoing;
     static LRESULT CALLBACK SpeedButtonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     // RunView.
@@ -76,7 +81,9 @@ private:
     void ResumeDocumentRedraw() override;
     void LinkAdded() override;
     void LinkChanged(std::size_t index) override;
+    void DocumentsChosen() override;
     int TextWidth(std::u16string_view text) override;
+    int BoldTextWidth(std::u16string_view text) override;
     int ScaledWidth(int width96) override;
     void SetColumnWidth(int column, int width) override;
     void KeepResponsive() override;
@@ -102,6 +109,7 @@ private:
     std::array<win::UniqueIcon, 5> buttonIcons_;
 
     Links links_;                              // the last run's
+    DocumentPaths documents_;                  // whose links links_ are
     std::unique_ptr<LinkTableView> linkTable_; // shows links_
     DocumentBytes documentBytes_;              // decoded into the debug view when it is shown
     bool documentViewStale_ = false;
@@ -110,6 +118,7 @@ private:
 
     WindowsRunSystem system_;
     bool running_ = false;
+    bool dropsAccepted_ = false;
     bool closeRequested_ = false;
     win::MessagePump pump_;
     win::Pacer linkRepaint_{win::MessagePump::kInterval};

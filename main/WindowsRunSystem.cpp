@@ -43,12 +43,17 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument() {
     return U16(*path);
 }
 
+bool WindowsRunSystem::IsFolder(std::u16string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(win::LongPathForm(View(path)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 DocumentBytes WindowsRunSystem::ReadDocument(std::u16string_view path,
                                              const std::function<void()>& keepResponsive) {
     try {
         return win::ReadWholeFile(win::LongPathForm(View(path)), keepResponsive);
     } catch (const SystemError& error) {
-        throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
+        throw CannotOpenDocument(path, U16(win::SystemMessage(error.Code())));
     }
 }
 

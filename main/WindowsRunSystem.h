@@ -29,6 +29,7 @@ public:
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override;
     std::optional<std::u16string> PromptDocument() override;
+    bool IsFolder(std::u16string_view path) override;
     DocumentBytes ReadDocument(std::u16string_view path,
                                const std::function<void()>& keepResponsive) override;
     CodePageShape AnsiCodePage() override;

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <uxtheme.h>
 
@@ -93,6 +94,9 @@ inline void CloseTheme(HTHEME h) noexcept {
 inline void FreeCoTaskString(wchar_t* p) noexcept {
     ::CoTaskMemFree(p);
 }
+inline void FinishDrop(HDROP h) noexcept {
+    ::DragFinish(h);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -114,6 +118,8 @@ using UniqueLocal = Unique<HLOCAL, FreeLocal>;
 using UniqueTheme = Unique<HTHEME, CloseTheme>;
 // A string the shell allocated with CoTaskMemAlloc, as SHGetKnownFolderPath does.
 using UniqueCoTaskString = Unique<wchar_t*, FreeCoTaskString>;
+// The files of a WM_DROPFILES, which the receiver releases with DragFinish.
+using UniqueDrop = Unique<HDROP, FinishDrop>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDc {

@@ -77,6 +77,7 @@ public:
     }
 
     Links links; // the run's, as the window keeps them
+    DocumentPaths documents;
     std::u16string documentText;
     std::vector<Event> events;
 
@@ -96,19 +97,27 @@ public:
     }
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override {
+        ++folderPrompts;
         folderPromptText = prompt;
         folderPromptInitial = initialFolder;
         return folderAnswer;
     }
-    std::optional<std::u16string> PromptDocument() override { return documentAnswer; }
+    std::optional<std::u16string> PromptDocument() override {
+        ++documentPrompts;
+        return documentAnswer;
+    }
+    bool IsFolder(std::u16string_view path) override {
+        return folders.count(std::u16string(path)) != 0;
+    }
     DocumentBytes ReadDocument(std::u16string_view path,
                                const std::function<void()>& keepResponsive) override {
         readPath = path;
+        readPaths.emplace_back(path);
         if (readFailure)
-            throw Failure(CannotOpenMessage(path, *readFailure));
+            throw CannotOpenDocument(path, *readFailure);
         const auto it = files.find(std::u16string(path));
         if (it == files.end())
-            throw Failure(CannotOpenMessage(path, u"File not found."));
+            throw CannotOpenDocument(path, u"File not found.\r\n");
         keepResponsive();
         return {it->second.begin(), it->second.end()};
     }
@@ -197,9 +206,13 @@ public:
     std::optional<std::u16string> documentAnswer = u"C:\\work\\doc.ai";
     std::optional<std::u16string> readFailure;
     std::map<std::u16string, std::vector<std::uint8_t>> files;
+    std::set<std::u16string> folders;
+    int documentPrompts = 0;
+    int folderPrompts = 0;
     std::u16string folderPromptText;
     std::u16string folderPromptInitial;
     std::u16string readPath;
+    std::vector<std::u16string> readPaths;
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;
