@@ -9,6 +9,8 @@
 #include "main/LinkTable.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <new>
 #include <set>
 
@@ -93,10 +95,14 @@ bool ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem& sys
     }
 }
 
-void SizeColumns(RunView& view, const Links& links) {
+void SizeColumns(RunView& view, const Links& links, const DocumentPaths& documents) {
     for (int column : {kFileName, kPath}) {
-        const std::u16string text = CellText(links, column, LongestCellRow(links, column));
-        view.SetColumnWidth(column, view.TextWidth(text) + view.ScaledWidth(50));
+        const std::u16string text =
+            CellText(links, documents, column, LongestCellRow(links, documents, column));
+        int width = view.TextWidth(text);
+        if (const int row = LongestDocumentRow(links, documents); row >= 0 && column == kFileName)
+            width = std::max(width, view.BoldTextWidth(CellText(links, documents, column, row)));
+        view.SetColumnWidth(column, width + view.ScaledWidth(50));
     }
 }
 
@@ -133,13 +139,75 @@ private:
     std::set<std::u16string> silentHosts_;
 };
 
-// Whether the subfolder search left folders unlisted.
-bool MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
-               std::u16string_view documentPath, Links& links) {
-    Locator locator(view, system);
-    SubfolderSearch subfolders(system, FolderPartOf(documentPath),
-                               [&view] { view.KeepResponsive(); });
-    for (std::size_t index = 0; index < links.size(); ++index) {
+// The subfolder searches of a run: one per document folder, each folder's
+// tree listed at most once however many documents and links need it.
+class SubfolderSearches {
+public:
+    SubfolderSearches(RunView& view, RunSystem& system)
+        : view_(view)
+        , system_(system) {}
+
+    SubfolderSearch& For(std::u16string_view documentPath) {
+        const std::u16string_view folder = FolderPartOf(documentPath);
+        auto& search = searches_[FoldedName(folder)];
+        if (!search)
+            search = std::make_unique<SubfolderSearch>(system_, folder,
+                                                       [this] { view_.KeepResponsive(); });
+        return *search;
+    }
+    bool LimitReached() const {
+        return std::any_of(searches_.begin(), searches_.end(),
+                           [](const auto& entry) { return entry.second->LimitReached(); });
+    }
+
+private:
+    RunView& view_;
+    RunSystem& system_;
+    std::map<std::u16string, std::unique_ptr<SubfolderSearch>> searches_;
+};
+
+// A document's progress: three steps while it is read, one once its links
+// are marked (and then one per link as it is copied). A document a batch
+// gives up on takes the rest of these steps at once, so the bar still ends
+// full.
+class DocumentProgress {
+public:
+    explicit DocumentProgress(RunView& view)
+        : view_(view) {}
+    void Step() {
+        view_.StepProgress();
+        ++taken_;
+    }
+    void SkipRest() {
+        while (taken_ < kSteps)
+            Step();
+    }
+    static constexpr int kSteps = 4;
+
+private:
+    RunView& view_;
+    int taken_ = 0;
+};
+
+// The links of one document: they follow each other in the run's links.
+struct LinkSpan {
+    std::size_t first;
+    std::size_t end;
+};
+
+LinkSpan LinksOfDocument(const Links& links, std::uint32_t document) {
+    const auto first = std::find_if(links.begin(), links.end(),
+                                    [&](const Link& link) { return link.document == document; });
+    const auto end = std::find_if(first, links.end(),
+                                  [&](const Link& link) { return link.document != document; });
+    return {static_cast<std::size_t>(first - links.begin()),
+            static_cast<std::size_t>(end - links.begin())};
+}
+
+void MarkLinks(RunView& view, Locator& locator, SubfolderSearches& searches,
+               const RunOptions& options, std::u16string_view documentPath, Links& links,
+               LinkSpan span) {
+    for (std::size_t index = span.first; index < span.end; ++index) {
         Link& link = links[index];
         link.mark = Mark::Missing;
         // Only a full path names the same file whatever the current folder.
@@ -155,7 +223,7 @@ bool MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
                 link.mark = Mark::Beside;
                 link.source = std::move(beside);
             } else if (options.subSearch && besidePresence == RunSystem::Presence::NoFile) {
-                if (auto deeper = subfolders.Find(link.fileName)) {
+                if (auto deeper = searches.For(documentPath).Find(link.fileName)) {
                     link.mark = Mark::Beside;
                     link.source = std::move(*deeper);
                 }
@@ -167,11 +235,10 @@ bool MarkLinks(RunView& view, RunSystem& system, const RunOptions& options,
         // A link to a slow or unreachable share can take seconds to test.
         view.KeepResponsive();
     }
-    return subfolders.LimitReached();
 }
 
-void CollectImages(RunView& view, Collector& collector, Links& links) {
-    for (std::size_t index = 0; index < links.size(); ++index) {
+void CollectImages(RunView& view, Collector& collector, Links& links, LinkSpan span) {
+    for (std::size_t index = span.first; index < span.end; ++index) {
         view.StepProgress();
         Link& link = links[index];
         if (link.IsFound()) {
@@ -202,6 +269,117 @@ std::optional<std::u16string> CollectDocument(Collector& collector,
     return OutcomeText(document);
 }
 
+// Reads one document into the debug view and appends its links, tagged with
+// `document`; whether it holds a link record. Throws Failure when it cannot
+// be read.
+bool ReadLinksOf(RunView& view, RunSystem& system, std::u16string_view documentPath,
+                 std::uint32_t document, Links& links, DocumentProgress& progress) {
+    LinkRecordScanner scanner;
+    {
+        DocumentRedrawGuard redraw(view);
+        progress.Step();
+        view.SetStatus(u"ファイル読込中...");
+        try {
+            // Conversion and decoding go on piece by piece while the document
+            // is read; their steps are still shown, as they always were.
+            DocumentBytes bytes;
+            const bool whole = ReadUntilRecordEnds(documentPath, view, system, scanner, bytes);
+            progress.Step();
+            view.SetStatus(u"読込データ変換中...");
+            view.SetStatus(u"変換済データ展開中...");
+            view.SetDocument(std::move(bytes), documentPath, whole);
+        } catch (const std::bad_alloc&) {
+            throw CannotOpenDocument(documentPath, system.OutOfMemoryDescription());
+        }
+    }
+    progress.Step();
+    view.SetStatus(u"画像パス情報抽出中...");
+
+    for (const auto& path : scanner.Paths()) {
+        Link& link = links.emplace_back();
+        link.path = path;
+        link.fileName = FileNameOf(path);
+        link.document = document;
+        view.LinkAdded();
+    }
+    return scanner.Found();
+}
+
+// Marks the links of one document and copies their images (the document
+// first, when asked); what went wrong with the document's copy, if anything.
+std::optional<std::u16string>
+CollectLinksOf(RunView& view, Locator& locator, SubfolderSearches& searches, Collector& collector,
+               const RunOptions& options, std::u16string_view documentPath, std::uint32_t document,
+               Links& links, DocumentProgress& progress) {
+    const LinkSpan span = LinksOfDocument(links, document);
+    MarkLinks(view, locator, searches, options, documentPath, links, span);
+    if (searches.LimitReached())
+        view.SetStatus(kSubfolderLimitStatus);
+    progress.Step();
+    std::optional<std::u16string> documentCopyFailure;
+    if (options.aiCopy)
+        documentCopyFailure = CollectDocument(collector, documentPath);
+    CollectImages(view, collector, links, span);
+    return documentCopyFailure;
+}
+
+int FailuresAmong(const Links& links, LinkSpan span) {
+    // An image found but not collected has failed as surely as a missing one.
+    return static_cast<int>(std::count_if(links.begin() + static_cast<std::ptrdiff_t>(span.first),
+                                          links.begin() + static_cast<std::ptrdiff_t>(span.end),
+                                          [](const Link& link) { return link.Failed(); }));
+}
+
+// How one document of a batch went.
+struct DocumentEnd {
+    enum class Kind { Collected, CannotOpen, NoLinkRecord };
+    Kind kind = Kind::Collected;
+    int links = 0;
+    int failures = 0;
+    std::u16string reason;                             // why it cannot be opened
+    std::optional<std::u16string> documentCopyFailure; // with AI Copy
+};
+
+// The run's summary for every link of the batch; with more than one document,
+// or with a lone document that gave nothing, a line per document follows.
+Summary BatchSummaryOf(const DocumentPaths& documents, const std::vector<DocumentEnd>& ends) {
+    int links = 0;
+    int failures = 0;
+    bool documentFailed = false;
+    for (const DocumentEnd& end : ends) {
+        links += end.links;
+        failures += end.failures;
+        documentFailed = documentFailed || end.kind != DocumentEnd::Kind::Collected ||
+                         end.documentCopyFailure.has_value();
+    }
+    if (ends.size() == 1 && ends[0].kind == DocumentEnd::Kind::Collected)
+        return SummaryOf(links, failures, ends[0].documentCopyFailure);
+    Summary summary = SummaryOf(links, failures);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const DocumentEnd& end = ends[i];
+        summary.text += u"\r\n";
+        summary.text += FileNameOf(documents[i]);
+        switch (end.kind) {
+        case DocumentEnd::Kind::Collected:
+            summary.text += u"：成功 " + Decimal(end.links - end.failures) + u"個 / 失敗 " +
+                            Decimal(end.failures) + u"個";
+            if (end.documentCopyFailure)
+                summary.text +=
+                    u"\r\nAIファイルをコピーできませんでした：" + *end.documentCopyFailure;
+            break;
+        case DocumentEnd::Kind::CannotOpen:
+            summary.text += u"：開けません（" + end.reason + u"）";
+            break;
+        case DocumentEnd::Kind::NoLinkRecord:
+            summary.text += u"：リンク情報は見つかりませんでした";
+            break;
+        }
+    }
+    if (documentFailed)
+        summary.kind = MessageKind::Error;
+    return summary;
+}
+
 } // namespace
 
 std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description) {
@@ -216,6 +394,10 @@ std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view d
 std::u16string BesideDocument(std::u16string_view documentPath, std::u16string_view fileName) {
     return JoinPath(FolderPartOf(documentPath), fileName);
 }
+
+CannotOpenDocument::CannotOpenDocument(std::u16string_view path, std::u16string_view description)
+    : Failure(CannotOpenMessage(path, description))
+    , description_(TrimmedDescription(description)) {}
 
 Summary SummaryOf(int links, int failures,
                   const std::optional<std::u16string>& documentCopyFailure) {
@@ -234,9 +416,10 @@ Summary SummaryOf(int links, int failures,
     return summary;
 }
 
-RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPaths& documents,
                      std::u16string_view suggestedDocument) {
     links.clear();
+    documents.clear();
     view.ClearDetails();
 
     view.SetStatus(u"デスクトップパス取得中...");
@@ -260,67 +443,113 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
         view.SetStatus(u"");
         return RunEnd::DocumentCancelled;
     }
-    view.DocumentChosen(*destination, *documentPath);
+    documents.push_back(*documentPath);
+    view.DocumentsChosen(*destination);
 
-    LinkRecordScanner scanner;
-    {
-        DocumentRedrawGuard redraw(view);
-        view.StepProgress();
-        view.SetStatus(u"ファイル読込中...");
-        try {
-            // Conversion and decoding go on piece by piece while the document
-            // is read; their steps are still shown, as they always were.
-            DocumentBytes bytes;
-            const bool whole = ReadUntilRecordEnds(*documentPath, view, system, scanner, bytes);
-            view.StepProgress();
-            view.SetStatus(u"読込データ変換中...");
-            view.SetStatus(u"変換済データ展開中...");
-            view.SetDocument(std::move(bytes), *documentPath, whole);
-        } catch (const std::bad_alloc&) {
-            throw Failure(CannotOpenMessage(*documentPath, system.OutOfMemoryDescription()));
-        }
-    }
-    view.StepProgress();
-    view.SetStatus(u"画像パス情報抽出中...");
-
-    for (const auto& path : scanner.Paths()) {
-        Link& link = links.emplace_back();
-        link.path = path;
-        link.fileName = FileNameOf(path);
-        view.LinkAdded();
-    }
-    if (!scanner.Found()) {
+    DocumentProgress progress(view);
+    if (!ReadLinksOf(view, system, *documentPath, 0, links, progress)) {
         view.ShowMessage(MessageKind::Error, kNoLinkMessage);
         return RunEnd::NoLinkRecord;
     }
 
     view.SetProgressMax(RowCount(links) + 3);
     view.SetStatus(u"詳細リスト整形中...");
-    SizeColumns(view, links);
+    SizeColumns(view, links, documents);
 
     view.SetStatus(u"リンク画像ファイルのコピー中...");
-    const bool subfolderLimitReached = MarkLinks(view, system, options, *documentPath, links);
-    const std::u16string_view endStatus = subfolderLimitReached ? kSubfolderLimitStatus : u"";
-    if (subfolderLimitReached)
-        view.SetStatus(kSubfolderLimitStatus);
-    view.StepProgress();
+    Locator locator(view, system);
+    SubfolderSearches searches(view, system);
     Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
-    std::optional<std::u16string> documentCopyFailure;
-    if (options.aiCopy)
-        documentCopyFailure = CollectDocument(collector, *documentPath);
-    CollectImages(view, collector, links);
+    const std::optional<std::u16string> documentCopyFailure = CollectLinksOf(
+        view, locator, searches, collector, options, *documentPath, 0, links, progress);
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
     view.SetStatus(u"収集結果の計算中...");
-    // An image found but not collected has failed as surely as a missing one.
-    const auto failures =
-        std::count_if(links.begin(), links.end(), [](const Link& link) { return link.Failed(); });
-    view.SetStatus(endStatus);
+    const int failures = FailuresAmong(links, {0, links.size()});
+    view.SetStatus(searches.LimitReached() ? kSubfolderLimitStatus : u"");
     const Summary summary =
-        SummaryOf(static_cast<int>(links.size()), static_cast<int>(failures), documentCopyFailure);
+        SummaryOf(static_cast<int>(links.size()), failures, documentCopyFailure);
     view.ShowMessage(summary.kind, summary.text);
     return RunEnd::Completed;
+}
+
+BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16string> dropped,
+                      Links& links, DocumentPaths& documents) {
+    DocumentPaths batch;
+    for (const std::u16string& path : dropped)
+        if (!system.IsFolder(path))
+            batch.push_back(path);
+    if (batch.empty())
+        return BatchEnd::NothingDropped;
+
+    links.clear();
+    documents.clear();
+    view.ClearDetails();
+
+    view.SetStatus(u"デスクトップパス取得中...");
+    const std::u16string desktop = system.DesktopPath();
+    const RunOptions options = system.ReadRunOptions();
+
+    view.SetStatus(u"リンクデータ収集フォルダの指定を待機中...");
+    const auto destination = system.PromptFolder(kFolderPromptText, desktop);
+    if (!destination) {
+        view.SetDestinationLine(u"");
+        view.SetStatus(u"");
+        return BatchEnd::FolderCancelled;
+    }
+    view.SetDestinationLine(u"\u3000\u3000" + *destination);
+    view.StepProgress();
+    documents = std::move(batch);
+    view.DocumentsChosen(*destination);
+    // The bar covers the whole batch: every document's fixed steps from the
+    // start, and its links once they are known.
+    int progressMax = 1 + DocumentProgress::kSteps * static_cast<int>(documents.size());
+    view.SetProgressMax(progressMax);
+
+    Locator locator(view, system);
+    SubfolderSearches searches(view, system);
+    Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
+    std::vector<DocumentEnd> ends;
+    for (std::uint32_t document = 0; document < documents.size(); ++document) {
+        const std::u16string& documentPath = documents[document];
+        DocumentEnd& end = ends.emplace_back();
+        DocumentProgress progress(view);
+        try {
+            if (!ReadLinksOf(view, system, documentPath, document, links, progress))
+                end.kind = DocumentEnd::Kind::NoLinkRecord;
+        } catch (const CannotOpenDocument& failure) {
+            end.kind = DocumentEnd::Kind::CannotOpen;
+            end.reason = failure.Description();
+        }
+        if (end.kind != DocumentEnd::Kind::Collected) {
+            // Whatever it may have found before giving up, it adds no links.
+            links.erase(links.begin() +
+                            static_cast<std::ptrdiff_t>(LinksOfDocument(links, document).first),
+                        links.end());
+            progress.SkipRest();
+            continue;
+        }
+        const LinkSpan span = LinksOfDocument(links, document);
+        end.links = static_cast<int>(span.end - span.first);
+        progressMax += end.links;
+        view.SetProgressMax(progressMax);
+        view.SetStatus(u"詳細リスト整形中...");
+        SizeColumns(view, links, documents);
+
+        view.SetStatus(u"リンク画像ファイルのコピー中...");
+        end.documentCopyFailure = CollectLinksOf(view, locator, searches, collector, options,
+                                                 documentPath, document, links, progress);
+        end.failures = FailuresAmong(links, span);
+    }
+    if (options.folderOpen)
+        system.OpenFolder(*destination);
+
+    view.SetStatus(u"収集結果の計算中...");
+    view.SetStatus(searches.LimitReached() ? kSubfolderLimitStatus : u"");
+    const Summary summary = BatchSummaryOf(documents, ends);
+    view.ShowMessage(summary.kind, summary.text);
+    return BatchEnd::Completed;
 }
 
 } // namespace marovan

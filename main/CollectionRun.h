@@ -5,6 +5,7 @@
 
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
+#include "base/Failure.h"
 #include "base/FolderListing.h"
 #include "base/MessageKind.h"
 #include "main/ImageIdentity.h"
@@ -50,8 +51,13 @@ public:
     virtual void LinkAdded() = 0;
     // The link at `index` has changed: its mark, or what its copy did.
     virtual void LinkChanged(std::size_t index) = 0;
-    // Width in pixels of `text` in the link table's font, and of a column.
+    // The run's documents were chosen, and the folder they are collected
+    // into: a batch shows a row for each document at once.
+    virtual void DocumentsChosen(std::u16string_view destination) = 0;
+    // Width in pixels of `text` in the link table's font, in its bold form
+    // (the documents' rows), and of a column.
     virtual int TextWidth(std::u16string_view text) = 0;
+    virtual int BoldTextWidth(std::u16string_view text) = 0;
     virtual int ScaledWidth(int width96) = 0;
     virtual void SetColumnWidth(int column, int width) = 0;
 
@@ -59,9 +65,6 @@ public:
     // from the conversion loop, so it must be cheap when nothing is due.
     virtual void KeepResponsive() = 0;
     virtual void ShowMessage(MessageKind kind, std::u16string_view text) = 0;
-    // Both prompts are answered: the run collects `document` into `destination`.
-    virtual void DocumentChosen(std::u16string_view /*destination*/,
-                                std::u16string_view /*document*/) {}
 };
 
 // The system as a run sees it. Unexpected failures throw Failure.
@@ -77,10 +80,12 @@ public:
     // regular file (its folder shown, its name filled in), else with the last
     // document chosen in this instance.
     virtual std::optional<std::u16string> PromptDocument(std::u16string_view suggested) = 0;
+    // Whether `path` names an existing folder.
+    virtual bool IsFolder(std::u16string_view path) = 0;
     // A document opened for reading only, read from its start one piece at a
     // time, so that a run can stop as soon as it has what it needs. Opening
-    // and every piece throw Failure with the "cannot open" message when the
-    // file cannot be opened, read or held in memory.
+    // and every piece throw CannotOpenDocument when the file cannot be opened,
+    // read or held in memory.
     class DocumentReader {
     public:
         virtual ~DocumentReader() = default;
@@ -136,12 +141,22 @@ public:
 
 enum class RunEnd { FolderCancelled, DocumentCancelled, NoLinkRecord, Completed };
 
-// Performs one run on `links`, which it empties first and which keep what it
-// found when it ends. Throws Failure for an unexpected failure; the caller
-// shows the general error report. `suggestedDocument` is handed to the file
-// prompt (a start-up run's argument).
-RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links,
+// Performs one run on `links` and `documents`, which it empties first and
+// which keep what it found when it ends: the document chosen, and its links.
+// Throws Failure for an unexpected failure; the caller shows the general
+// error report. `suggestedDocument` is handed to the file prompt (a start-up
+// run's argument).
+RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPaths& documents,
                      std::u16string_view suggestedDocument = {});
+
+// The documents of a batch dropped on the window, collected together: one
+// folder prompt and no file prompt, then each of `dropped` in its order, its
+// folders left out, is read, marked and copied into that one folder under
+// the one-name rule; one summary at the end. Nothing happens when no file is
+// left. `links` and `documents` are emptied first, as by a run.
+enum class BatchEnd { NothingDropped, FolderCancelled, Completed };
+BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16string> dropped,
+                      Links& links, DocumentPaths& documents);
 
 // Texts of the run, shared with tests.
 inline constexpr std::u16string_view kFolderPromptText = u"画像を収集する保存フォルダを指定";
@@ -150,6 +165,18 @@ inline constexpr std::u16string_view kNoLinkMessage = u"リンク情報は見つ
 // "ファイル %s は開けません。 %s " with the system's description trimmed of its
 // trailing blanks, control characters and full stops.
 std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description);
+
+// A document that cannot be opened or read into memory: a Failure with the
+// "cannot open" message, which keeps the system's description, trimmed, for
+// a batch that reports it on a line of its own.
+class CannotOpenDocument : public Failure {
+public:
+    CannotOpenDocument(std::u16string_view path, std::u16string_view description);
+    const std::u16string& Description() const noexcept { return description_; }
+
+private:
+    std::u16string description_;
+};
 
 // The alternative location of a link: the document's folder joined with the
 // link's file name.

@@ -57,8 +57,10 @@ void TrackLeave(HWND window) noexcept {
 
 } // namespace
 
-LinkTableView::LinkTableView(HWND parent, int id, const Links& links, int dpi)
+LinkTableView::LinkTableView(HWND parent, int id, const Links& links,
+                             const DocumentPaths& documents, int dpi)
     : links_(links)
+    , documents_(documents)
     , dpi_(dpi) {
     // The row-height image list is ours: without LVS_SHAREIMAGELISTS the list
     // view would destroy it too (Wine's does not; Windows' does).
@@ -150,23 +152,27 @@ void LinkTableView::RelayToTip(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 void LinkTableView::OnTipText(NMTTDISPINFOW& info) {
-    tipText_.clear();
-    if (const auto link = LinkOfItem(tipRow_ - 1))
-        tipText_ = win::Wide(OutcomeText(links_[*link]));
+    tipText_ = win::Wide(StatusOf(tipRow_ - 1));
     // An empty text shows no tip.
     info.lpszText = tipText_.data();
     info.hinst = nullptr;
 }
 
-std::u16string LinkTableView::OutcomeOf(int item) const {
-    const auto link = LinkOfItem(item);
-    return link ? OutcomeText(links_[*link]) : std::u16string();
+// Item i is table row i + 1; the header control is row 0.
+std::optional<std::size_t> LinkTableView::LinkOfItem(int item) const {
+    const TableRow row = RowAt(links_, documents_, item + 1);
+    if (row.kind != RowKind::Link)
+        return std::nullopt;
+    return row.index;
 }
 
-std::optional<std::size_t> LinkTableView::LinkOfItem(int item) const {
-    if (item < 0 || item >= static_cast<int>(links_.size()))
-        return std::nullopt;
-    return static_cast<std::size_t>(item);
+std::u16string LinkTableView::StatusOf(int item) const {
+    if (const auto link = LinkOfItem(item))
+        return OutcomeText(links_[*link]);
+    const TableRow row = RowAt(links_, documents_, item + 1);
+    if (row.kind == RowKind::Document)
+        return documents_[row.index];
+    return {};
 }
 
 std::vector<std::size_t> LinkTableView::LinksToExport() const {
@@ -273,18 +279,28 @@ void LinkTableView::SyncRows() {
         c.pszText = const_cast<wchar_t*>(title.c_str());
         ListView_SetColumn(listView_, column, &c);
     }
-    ListView_SetItemCountEx(listView_, RowCount(links_) - 1, LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(listView_, RowCount(links_, documents_) - 1, LVSICF_NOSCROLL);
     ::InvalidateRect(listView_, nullptr, FALSE);
 }
 
 void LinkTableView::RedrawLink(std::size_t index) {
-    const int item = static_cast<int>(index);
+    // A link's item lies below its document's row and those before it.
+    const int item = static_cast<int>(index) +
+                     (Grouped(documents_) ? static_cast<int>(links_[index].document) + 1 : 0);
     ListView_RedrawItems(listView_, item, item);
 }
 
 int LinkTableView::TextWidth(std::u16string_view text) const {
+    return TextWidthIn(font_.get(), text);
+}
+
+int LinkTableView::BoldTextWidth(std::u16string_view text) const {
+    return TextWidthIn(boldFont_.get(), text);
+}
+
+int LinkTableView::TextWidthIn(HFONT textFont, std::u16string_view text) const {
     win::WindowDc dc(listView_);
-    win::SelectedObject font(dc.get(), font_.get());
+    win::SelectedObject font(dc.get(), textFont);
     SIZE size{};
     ::GetTextExtentPoint32W(dc.get(), View(text).data(), static_cast<int>(text.size()), &size);
     return size.cx;
@@ -308,10 +324,10 @@ LRESULT LinkTableView::OnNotify(const NMHDR& header) {
 void LinkTableView::OnDispInfo(NMLVDISPINFOW& info) const {
     LVITEMW& item = info.item;
     const int row = item.iItem + 1;
-    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= RowCount(links_) || item.iSubItem < 0 ||
-        item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
+    if (!(item.mask & LVIF_TEXT) || row < 1 || row >= RowCount(links_, documents_) ||
+        item.iSubItem < 0 || item.iSubItem >= kColumnCount || !item.pszText || item.cchTextMax <= 0)
         return;
-    const std::u16string cell = CellText(links_, item.iSubItem, row);
+    const std::u16string cell = CellText(links_, documents_, item.iSubItem, row);
     const std::wstring_view text = View(cell);
     const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
     std::copy_n(text.data(), length, item.pszText);
@@ -327,8 +343,14 @@ LRESULT LinkTableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const int item = static_cast<int>(draw.nmcd.dwItemSpec);
         const int column = draw.iSubItem;
-        if (column != kRowNumber && column != kResult)
-            return CDRF_DODEFAULT;
+        if (column != kRowNumber && column != kResult) {
+            // A document's name is bold; the font chosen for one cell stays
+            // for the cells after it, so every text cell chooses its own.
+            const bool documentRow = RowAt(links_, documents_, item + 1).kind == RowKind::Document;
+            ::SelectObject(draw.nmcd.hdc,
+                           documentRow && column == kFileName ? boldFont_.get() : font_.get());
+            return CDRF_NEWFONT;
+        }
         RECT cell{};
         ListView_GetSubItemRect(listView_, item, column, LVIR_BOUNDS, &cell);
         const win::SavedDc saved(draw.nmcd.hdc);
@@ -338,7 +360,7 @@ LRESULT LinkTableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
             cell.bottom -= 1; // keep the grid line
             const int row = item + 1;
             DrawFixedCell(draw.nmcd.hdc, cell, row == hotRowNumberCell_,
-                          CellText(links_, kRowNumber, row));
+                          CellText(links_, documents_, kRowNumber, row));
         } else {
             DrawResultCell(draw.nmcd.hdc, item + 1, cell);
         }
@@ -400,9 +422,8 @@ void LinkTableView::DrawResultCell(HDC dc, int row, RECT cell) const {
         cell.left = strip.right;
     }
     ::FillRect(dc, &cell, whiteBrush_.get());
-    const Link* link = row <= static_cast<int>(links_.size())
-                           ? &links_[static_cast<std::size_t>(row - 1)]
-                           : nullptr;
+    const auto index = LinkOfItem(row - 1);
+    const Link* link = index ? &links_[*index] : nullptr;
     const std::u16string_view text = MarkText(link ? link->mark : Mark::Untested);
     ::SelectObject(dc, boldFont_.get());
     ::SetBkMode(dc, TRANSPARENT);

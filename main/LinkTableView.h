@@ -25,7 +25,7 @@ class LinkTableView {
 public:
     // Creates the list view as a visible child of `parent`, placed later by
     // the parent's layout; throws Failure when it cannot.
-    LinkTableView(HWND parent, int id, const Links& links, int dpi);
+    LinkTableView(HWND parent, int id, const Links& links, const DocumentPaths& documents, int dpi);
     ~LinkTableView();
     LinkTableView(const LinkTableView&) = delete;
     LinkTableView& operator=(const LinkTableView&) = delete;
@@ -40,19 +40,21 @@ public:
     // Shows as many rows as the links need, with the header titles.
     void SyncRows();
     void RedrawLink(std::size_t index);
-    // Width in pixels of `text` in the table's font.
+    // Width in pixels of `text` in the table's font, and in its bold form.
     int TextWidth(std::u16string_view text) const;
+    int BoldTextWidth(std::u16string_view text) const;
     void SetColumnWidth(int column, int width);
 
     // WM_NOTIFY from the list view, which the parent hands on.
     LRESULT OnNotify(const NMHDR& header);
 
-    // What became of the link of a list item, as the window tells it.
-    std::u16string OutcomeOf(int item) const;
-
-    // The link a list item shows; nothing for an item that shows none. The
-    // one place that knows how items and links correspond.
+    // The link a list item shows; nothing for a document's row. The one place
+    // that knows how items and links correspond.
     std::optional<std::size_t> LinkOfItem(int item) const;
+    // What the tip and the status line tell of a list item: what became of
+    // its link, or the path of its document.
+    std::u16string StatusOf(int item) const;
+
     // The links of the selected items in table order; every link when no
     // item is selected.
     std::vector<std::size_t> LinksToExport() const;
@@ -85,7 +87,10 @@ private:
     static LRESULT CALLBACK ListViewProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+    int TextWidthIn(HFONT font, std::u16string_view text) const;
+
     const Links& links_;
+    const DocumentPaths& documents_;
     int dpi_;
     HWND listView_ = nullptr;
     HWND header_ = nullptr;

@@ -143,6 +143,8 @@ TF_main::TF_main() {
     ApplyFonts();
     LayOut();
     win::Guarded(hwnd(), [this] { FormCreate(); });
+    // Only once the start-up runs are over.
+    AcceptDrops(true);
 }
 
 // The controls go before what they were given: fonts, icons, the link table.
@@ -197,7 +199,7 @@ void TF_main::CreateControls() {
     ::SendMessageW(memo1_, EM_SETLIMITTEXT, 0, 0);
     panel2_ =
         CreateControl(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, IDC_DESTINATION);
-    linkTable_ = std::make_unique<LinkTableView>(hwnd(), IDC_LINK_TABLE, links_, dpi());
+    linkTable_ = std::make_unique<LinkTableView>(hwnd(), IDC_LINK_TABLE, links_, documents_, dpi());
     CreateButtonTips();
     accelerators_ = CreateButtonAccelerators();
 }
@@ -316,7 +318,7 @@ void TF_main::PerformStartupRuns() {
     for (const std::u16string& argument :
          ArgumentValues(View(std::wstring_view(::GetCommandLineW())))) {
         // A failure ends the start-up runs; the caller reports it.
-        CollectionRun(*this, system_, links_, argument);
+        CollectionRun(*this, system_, links_, documents_, argument);
     }
 }
 
@@ -384,6 +386,9 @@ LRESULT TF_main::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_THEMECHANGED:
         linkTable_->OnThemeChanged();
         return Default(message, wParam, lParam);
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -526,25 +531,62 @@ void TF_main::OnClose() {
 
 // --- The buttons ----------------------------------------------------------
 
+// While a run goes on: no other run, no drops, and a close waits for its end.
+class TF_main::RunGoing {
+public:
+    explicit RunGoing(TF_main& window)
+        : window_(window) {
+        window_.running_ = true;
+        window_.AcceptDrops(false);
+    }
+    ~RunGoing() {
+        window_.running_ = false;
+        window_.AcceptDrops(true);
+        if (window_.closeRequested_)
+            ::PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0);
+    }
+    RunGoing(const RunGoing&) = delete;
+    RunGoing& operator=(const RunGoing&) = delete;
+
+private:
+    TF_main& window_;
+};
+
 void TF_main::SpeedButton1Click() {
     if (running_)
         return;
-    running_ = true;
-    struct RunEnds {
-        TF_main& window;
-        ~RunEnds() {
-            window.running_ = false;
-            if (window.closeRequested_)
-                ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
-        }
-    } runEnds{*this};
-    CollectionRun(*this, system_, links_);
+    const RunGoing run(*this);
+    CollectionRun(*this, system_, links_, documents_);
+}
+
+void TF_main::AcceptDrops(bool accept) {
+    dropsAccepted_ = accept;
+    ::DragAcceptFiles(hwnd(), accept);
+}
+
+// The dropped files make one batch. A drop that comes while the window takes
+// none (one posted during a run) is released unread.
+void TF_main::OnDropFiles(HDROP drop) {
+    const win::UniqueDrop files(drop);
+    if (running_ || !dropsAccepted_)
+        return;
+    std::vector<std::u16string> paths;
+    const UINT count = ::DragQueryFileW(files.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = ::DragQueryFileW(files.get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(::DragQueryFileW(files.get(), i, path.data(), length + 1));
+        paths.push_back(win::U16(path));
+    }
+    const RunGoing run(*this);
+    CollectBatch(*this, system_, paths, links_, documents_);
 }
 
 void TF_main::SpeedButton2Click() {
     if (running_)
         return;
     links_.clear();
+    documents_.clear();
     ClearDetails();
 }
 
@@ -666,7 +708,6 @@ void TF_main::RepaintNow() {
 }
 
 void TF_main::ClearDetails() {
-    documents_.clear();
     documentBytes_.clear();
     documentBytes_.shrink_to_fit();
     documentRestPath_.clear();
@@ -762,8 +803,18 @@ void TF_main::LinkChanged(std::size_t) {
         ShowLinkRows();
 }
 
+void TF_main::DocumentsChosen(std::u16string_view destination) {
+    lastDestination_ = destination;
+    linkRowsShown_ = false;
+    ShowLinkRows();
+}
+
 int TF_main::TextWidth(std::u16string_view text) {
     return linkTable_->TextWidth(text);
+}
+
+int TF_main::BoldTextWidth(std::u16string_view text) {
+    return linkTable_->BoldTextWidth(text);
 }
 
 int TF_main::ScaledWidth(int width96) {
@@ -787,11 +838,6 @@ void TF_main::ShowMessage(MessageKind kind, std::u16string_view text) {
                                                    : win::BoxPlace::WithItsOwner);
 }
 
-void TF_main::DocumentChosen(std::u16string_view destination, std::u16string_view document) {
-    lastDestination_ = destination;
-    documents_.assign(1, std::u16string(document));
-}
-
 // --- Notifications ------------------------------------------------------
 
 // A row the user selects tells its outcome in the status line; during a run
@@ -800,7 +846,7 @@ void TF_main::OnLinkRowChanged(const NMLISTVIEW& change) {
     if (running_ || change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
         !(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED))
         return;
-    SetStatus(linkTable_->OutcomeOf(change.iItem));
+    SetStatus(linkTable_->StatusOf(change.iItem));
 }
 
 LRESULT TF_main::OnNotify(const NMHDR& header) {

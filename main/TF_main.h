@@ -53,6 +53,10 @@ private:
     void SpeedButton4Click(); // details toggle
     void SpeedButton5Click(); // Option
     void SpeedButton6Click(); // Info
+    void OnDropFiles(HDROP drop);
+    // Drops are taken only while no run is going; the system shows the
+    // refusal on the pointer otherwise.
+    void AcceptDrops(bool accept);
     void OnCommand(int id);
     // The link table's shortcut menu at `screen`, or, from the keyboard
     // (both coordinates -1), at the table's selection.
@@ -71,6 +75,7 @@ private:
     void OnClose();
     void OnPageChanged();
 
+    class RunGoing;
     static LRESULT CALLBACK SpeedButtonProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     // RunView.
@@ -84,12 +89,13 @@ private:
     void ResumeDocumentRedraw() override;
     void LinkAdded() override;
     void LinkChanged(std::size_t index) override;
+    void DocumentsChosen(std::u16string_view destination) override;
     int TextWidth(std::u16string_view text) override;
+    int BoldTextWidth(std::u16string_view text) override;
     int ScaledWidth(int width96) override;
     void SetColumnWidth(int column, int width) override;
     void KeepResponsive() override;
     void ShowMessage(MessageKind kind, std::u16string_view text) override;
-    void DocumentChosen(std::u16string_view destination, std::u16string_view document) override;
 
     void RepaintNow();
     void ShowLinkRows();
@@ -126,6 +132,7 @@ private:
 
     WindowsRunSystem system_;
     bool running_ = false;
+    bool dropsAccepted_ = false;
     bool closeRequested_ = false;
     win::MessagePump pump_;
     win::Pacer linkRepaint_{win::MessagePump::kInterval};

@@ -52,6 +52,11 @@ std::optional<std::u16string> WindowsRunSystem::PromptDocument(std::u16string_vi
     return U16(*path);
 }
 
+bool WindowsRunSystem::IsFolder(std::u16string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(win::LongPathForm(View(path)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 namespace {
 
 // A step of reading a document, with the system's failure turned into the
@@ -60,7 +65,7 @@ template <class Step> auto ReportingFailure(std::u16string_view path, Step step)
     try {
         return step();
     } catch (const SystemError& error) {
-        throw Failure(CannotOpenMessage(path, U16(win::SystemMessage(error.Code()))));
+        throw CannotOpenDocument(path, U16(win::SystemMessage(error.Code())));
     }
 }
 

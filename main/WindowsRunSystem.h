@@ -30,6 +30,7 @@ public:
                                                std::u16string_view initialFolder) override;
     std::optional<std::u16string> PromptDocument(std::u16string_view suggested) override;
     std::unique_ptr<DocumentReader> OpenDocument(std::u16string_view path) override;
+    bool IsFolder(std::u16string_view path) override;
     CodePageShape AnsiCodePage() override;
     void DecodeAppend(std::span<const std::uint8_t> bytes, std::u16string& text) override;
     std::u16string OutOfMemoryDescription() override;

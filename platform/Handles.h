@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <uxtheme.h>
 
@@ -102,6 +103,9 @@ inline void DestroyMenuValue(HMENU h) noexcept {
 inline void DestroyAccelerators(HACCEL h) noexcept {
     ::DestroyAcceleratorTable(h);
 }
+inline void FinishDrop(HDROP h) noexcept {
+    ::DragFinish(h);
+}
 
 using UniqueFile = Unique<HANDLE, CloseHandleValue, FileHandleTraits>;
 using UniqueHandle = Unique<HANDLE, CloseHandleValue>;
@@ -128,6 +132,8 @@ using UniqueGlobal = Unique<HGLOBAL, FreeGlobal>;
 // A menu no window holds, such as a shortcut menu.
 using UniqueMenu = Unique<HMENU, DestroyMenuValue>;
 using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
+// The files of a WM_DROPFILES, which the receiver releases with DragFinish.
+using UniqueDrop = Unique<HDROP, FinishDrop>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDc {

@@ -175,9 +175,10 @@ struct RunResult {
 
 RunResult RunOnce(const fs::path& document, const fs::path& destination, RunOptions options) {
     Links links;
+    DocumentPaths documents;
     BenchView view(links);
     BenchSystem system(destination, document, options);
-    if (CollectionRun(view, system, links) != RunEnd::Completed)
+    if (CollectionRun(view, system, links, documents) != RunEnd::Completed)
         Fail("the run did not complete");
     RunResult result;
     result.readingToLinks = Seconds(view.ProgressMaxAt() - view.StatusAt(u"ファイル読込中..."));

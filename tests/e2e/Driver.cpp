@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <thread>
@@ -851,6 +852,28 @@ void Marovan::AwaitPostedMessages() const {
         WaitUntil(L"the program to handle the messages posted before a marker",
                   [&] { return (Send(view, EM_GETMODIFY) != 0) == marker; });
     }
+}
+
+void Marovan::Drop(const std::vector<fs::path>& files) const {
+    std::wstring names;
+    for (const fs::path& file : files) {
+        names += file.wstring();
+        names += L'\0';
+    }
+    names += L'\0';
+    DROPFILES header{};
+    header.pFiles = sizeof(header);
+    header.fWide = TRUE;
+    // The program's DragFinish frees the block, which the driver allocated:
+    // Wine accepts that; Explorer avoids it on Windows by allocating the
+    // block in the target itself.
+    RemoteMemory block(Handle(), sizeof(header) + names.size() * sizeof(wchar_t));
+    block.Write(0, &header, sizeof(header));
+    block.Write(sizeof(header), names.data(), names.size() * sizeof(wchar_t));
+    if (!::PostMessageW(Main(), WM_DROPFILES, reinterpret_cast<WPARAM>(block.address()), 0))
+        Fail(L"cannot post the drop to the program (error " + std::to_wstring(::GetLastError()) +
+             L")");
+    block.HandOver();
 }
 
 void Marovan::ExpectFailureReport(std::wstring_view text) const {

@@ -198,6 +198,11 @@ public:
     std::wstring DocumentPromptFileName() const;
     HWND WaitForDocumentPrompt() const;
 
+    // Drops `files` on the main window, as Explorer delivers a drop from
+    // another process: a DROPFILES block in the program's memory, posted with
+    // WM_DROPFILES.
+    void Drop(const std::vector<std::filesystem::path>& files) const;
+
     // The general error report: caption "Marovan", stop icon.
     void ExpectFailureReport(std::wstring_view text) const;
 

@@ -48,7 +48,8 @@ RemoteMemory::RemoteMemory(HANDLE process, std::size_t size)
 }
 
 RemoteMemory::~RemoteMemory() {
-    ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (address_)
+        ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
 }
 
 LPARAM RemoteMemory::At(std::size_t offset) const noexcept {

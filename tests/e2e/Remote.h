@@ -38,6 +38,8 @@ public:
     void Write(std::size_t offset, const void* data, std::size_t size);
     void Read(std::size_t offset, void* data, std::size_t size) const;
     std::wstring ReadText(std::size_t offset, std::size_t maxChars) const;
+    // Leaves the block to the target process, which frees it itself.
+    void HandOver() noexcept { address_ = nullptr; }
 
 private:
     HANDLE process_;

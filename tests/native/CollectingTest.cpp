@@ -22,7 +22,7 @@ protected:
     CollectingTest()
         : system(view) {}
 
-    RunEnd Run() { return CollectionRun(view, system, view.links); }
+    RunEnd Run() { return CollectionRun(view, system, view.links, view.documents); }
     void Record(std::string_view lines) {
         system.files[u"C:\\work\\doc.ai"] = Bytes("%%DocumentFiles:" + std::string(lines) + "\r\n");
     }

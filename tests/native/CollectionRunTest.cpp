@@ -22,7 +22,7 @@ protected:
     void Document(std::string_view bytes) { system.files[u"C:\\work\\doc.ai"] = Bytes(bytes); }
     void Image(std::u16string path) { system.files[std::move(path)] = Bytes("img"); }
 
-    RunEnd Run() { return CollectionRun(view, system, view.links); }
+    RunEnd Run() { return CollectionRun(view, system, view.links, view.documents); }
     std::u16string Cell(int column, int row) const { return CellText(view.links, column, row); }
 
     // A table left by an earlier run, which every run must clear first.
@@ -68,7 +68,7 @@ TEST_F(CollectionRunTest, CancelledFilePromptKeepsOneProgressStep) {
 
 TEST_F(CollectionRunTest, TheFilePromptIsGivenTheRunsSuggestion) {
     system.documentAnswer.reset();
-    EXPECT_EQ(CollectionRun(view, system, view.links, u"C:\\送る\\作品.ai"),
+    EXPECT_EQ(CollectionRun(view, system, view.links, view.documents, u"C:\\送る\\作品.ai"),
               RunEnd::DocumentCancelled);
     EXPECT_EQ(system.documentSuggestion, u"C:\\送る\\作品.ai");
     EXPECT_EQ(Run(), RunEnd::DocumentCancelled);
@@ -493,6 +493,230 @@ TEST(WithFullStop, AppendsAStopAfterCharactersAboveIt) {
     EXPECT_EQ(WithFullStop(u"ends in a stop."), u"ends in a stop.");
     EXPECT_EQ(WithFullStop(u"ends in a comma,"), u"ends in a comma,");
     EXPECT_EQ(WithFullStop(u""), u"");
+}
+
+// Documents dropped on the window, collected as one batch.
+class Batch : public CollectionRunTest {
+protected:
+    void DocumentAt(const std::u16string& path, std::string_view bytes) {
+        system.files[path] = Bytes(bytes);
+    }
+    BatchEnd Drop(std::vector<std::u16string> paths) {
+        return CollectBatch(view, system, paths, view.links, view.documents);
+    }
+    std::vector<std::u16string> Copies() const {
+        std::vector<std::u16string> copies;
+        for (const Event& e : view.events)
+            if (e.what == "copy")
+                copies.push_back(e.text);
+        return copies;
+    }
+};
+
+TEST_F(Batch, ReadsTheDroppedFilesInTheirOrderWithOneFolderPromptAndNoFilePrompt) {
+    DocumentAt(u"C:\\w\\b.ai", "%%DocumentFiles:C:\\i\\b.png\r\n");
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\i\\a.png\r\n");
+    system.folders[u"C:\\w\\sub"];
+    system.folders[u"C:\\w\\more.ai"];
+    EXPECT_EQ(Drop({u"C:\\w\\b.ai", u"C:\\w\\sub", u"C:\\w\\a.ai", u"C:\\w\\more.ai"}),
+              BatchEnd::Completed);
+    EXPECT_EQ(system.readPaths, (std::vector<std::u16string>{u"C:\\w\\b.ai", u"C:\\w\\a.ai"}));
+    EXPECT_EQ(view.documents, (DocumentPaths{u"C:\\w\\b.ai", u"C:\\w\\a.ai"}));
+    EXPECT_EQ(system.folderPrompts, 1);
+    EXPECT_EQ(system.folderPromptText, u"画像を収集する保存フォルダを指定");
+    EXPECT_EQ(system.documentPrompts, 0);
+    EXPECT_EQ(system.optionReads, 1);
+    ASSERT_EQ(view.links.size(), 2u);
+    EXPECT_EQ(view.links[0].path, u"C:\\i\\b.png");
+    EXPECT_EQ(view.links[0].document, 0u);
+    EXPECT_EQ(view.links[1].path, u"C:\\i\\a.png");
+    EXPECT_EQ(view.links[1].document, 1u);
+    EXPECT_EQ(view.destinationLine, u"\u3000\u3000D:\\collected");
+    // The debug view holds the last document's text.
+    EXPECT_EQ(view.documentText, u"%%DocumentFiles:C:\\i\\a.png\r\n");
+    EXPECT_FALSE(view.redrawSuspended);
+    EXPECT_EQ(view.status, u"");
+    EXPECT_EQ(view.progress, view.progressMax);
+    EXPECT_EQ(view.progressMax, 1 + 2 * 4 + 2);
+}
+
+TEST_F(Batch, NothingHappensWhenNoFileIsLeft) {
+    system.folders[u"C:\\w\\sub"];
+    for (const std::vector<std::u16string>& dropped :
+         {std::vector<std::u16string>{u"C:\\w\\sub"}, std::vector<std::u16string>{}}) {
+        LeaveEarlierRun();
+        view.documents = {u"C:\\old.ai"};
+        EXPECT_EQ(Drop(dropped), BatchEnd::NothingDropped);
+        EXPECT_EQ(system.folderPrompts, 0);
+        EXPECT_TRUE(view.statusHistory.empty());
+        EXPECT_EQ(view.destinationLine, u"old") << "the earlier run's details were cleared";
+        EXPECT_EQ(view.links.size(), 1u);
+        EXPECT_EQ(view.documents, DocumentPaths{u"C:\\old.ai"});
+        view.links.clear();
+    }
+}
+
+TEST_F(Batch, ACancelledFolderPromptLeavesEverythingCleared) {
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\i\\a.png\r\n");
+    LeaveEarlierRun();
+    view.documents = {u"C:\\old.ai", u"C:\\old2.ai"};
+    system.folderAnswer.reset();
+    EXPECT_EQ(Drop({u"C:\\w\\a.ai", u"C:\\w\\a.ai"}), BatchEnd::FolderCancelled);
+    EXPECT_TRUE(view.links.empty());
+    EXPECT_TRUE(view.documents.empty());
+    EXPECT_EQ(RowCount(view.links, view.documents), 2);
+    EXPECT_EQ(view.destinationLine, u"");
+    EXPECT_EQ(view.status, u"");
+    EXPECT_TRUE(system.readPaths.empty());
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(Batch, OneNameHoldsOneImageAcrossTheDocuments) {
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\x\\logo.png\r\n%%+C:\\x\\a.png\r\n");
+    DocumentAt(u"C:\\w\\b.ai", "%%DocumentFiles:C:\\y\\logo.png\r\n%%+C:\\x\\a.png\r\n");
+    Image(u"C:\\x\\logo.png");
+    Image(u"C:\\y\\logo.png");
+    Image(u"C:\\x\\a.png");
+    Drop({u"C:\\w\\a.ai", u"C:\\w\\b.ai"});
+    EXPECT_EQ(Copies(), (std::vector<std::u16string>{u"C:\\x\\logo.png -> D:\\collected\\logo.png",
+                                                     u"C:\\x\\a.png -> D:\\collected\\a.png"}));
+    ASSERT_EQ(view.links.size(), 4u);
+    EXPECT_EQ(view.links[2].outcome, Outcome::NameTaken);
+    EXPECT_EQ(view.links[3].outcome, Outcome::SameAsAbove);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(view.messages[0].text, u"一部画像の収集を失敗しました！\r\n成功：  3個\r\n失敗：  1個"
+                                     u"\r\na.ai：成功 2個 / 失敗 0個\r\nb.ai：成功 1個 / 失敗 1個");
+}
+
+TEST_F(Batch, EachKindOfDocumentHasItsSummaryLineAndAnyTroubleMakesItAnErrorBox) {
+    DocumentAt(u"C:\\w\\ok.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    DocumentAt(u"C:\\w\\none.ai", "%!PS\r\n%%Creator: x\r\n");
+    DocumentAt(u"C:\\w\\ok2.ai", "%%DocumentFiles:C:\\i\\2.png\r\n");
+    Image(u"C:\\i\\1.png");
+    Image(u"C:\\i\\2.png");
+    struct Case {
+        const char* what;
+        std::vector<std::u16string> dropped;
+        MessageKind kind;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"all collected",
+         {u"C:\\w\\ok.ai", u"C:\\w\\ok2.ai"},
+         MessageKind::Information,
+         u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個\r\nok.ai：成功 1個 / 失敗 0個"
+         u"\r\nok2.ai：成功 1個 / 失敗 0個"},
+        {"one cannot be opened",
+         {u"C:\\w\\ok.ai", u"C:\\w\\gone.ai"},
+         MessageKind::Error,
+         u"画像収集が完了しました。\r\n成功：  1個\r\n失敗：  0個\r\nok.ai：成功 1個 / 失敗 0個"
+         u"\r\ngone.ai：開けません（File not found）"},
+        {"one without a record",
+         {u"C:\\w\\none.ai", u"C:\\w\\ok2.ai"},
+         MessageKind::Error,
+         u"画像収集が完了しました。\r\n成功：  1個\r\n失敗：  0個"
+         u"\r\nnone.ai：リンク情報は見つかりませんでした\r\nok2.ai：成功 1個 / 失敗 0個"},
+        {"a lone document that cannot be opened",
+         {u"C:\\w\\gone.ai"},
+         MessageKind::Error,
+         u"画像収集が完了しました。\r\n成功：  0個\r\n失敗：  0個\r\ngone.ai：開けません（File "
+         u"not found）"},
+        {"a lone document as a run has it",
+         {u"C:\\w\\ok.ai"},
+         MessageKind::Information,
+         u"画像収集が完了しました。\r\n成功：  1個\r\n失敗：  0個"},
+    };
+    for (const Case& c : cases) {
+        view.messages.clear();
+        system.files.erase(u"D:\\collected\\1.png");
+        system.files.erase(u"D:\\collected\\2.png");
+        EXPECT_EQ(Drop(c.dropped), BatchEnd::Completed) << c.what;
+        ASSERT_EQ(view.messages.size(), 1u) << c.what;
+        EXPECT_EQ(view.messages[0].kind, c.kind) << c.what;
+        EXPECT_EQ(view.messages[0].text, c.text) << c.what;
+        EXPECT_EQ(view.progress, view.progressMax) << c.what;
+        EXPECT_EQ(view.documents, c.dropped) << c.what;
+    }
+}
+
+TEST_F(Batch, ADocumentGivenUpOnAddsNoLinksAndTheBatchGoesOn) {
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    DocumentAt(u"C:\\w\\c.ai", "%%DocumentFiles:C:\\i\\3.png\r\n");
+    Drop({u"C:\\w\\a.ai", u"C:\\w\\gone.ai", u"C:\\w\\c.ai"});
+    ASSERT_EQ(view.links.size(), 2u);
+    EXPECT_EQ(view.links[0].document, 0u);
+    EXPECT_EQ(view.links[1].document, 2u);
+    EXPECT_EQ(Cell(kResult, 0), u"結果");
+    EXPECT_EQ(view.progress, view.progressMax);
+    EXPECT_EQ(view.progressMax, 1 + 3 * 4 + 2);
+    // No general error report: only the summary.
+    EXPECT_EQ(view.messages.size(), 1u);
+}
+
+TEST_F(Batch, CopiesEachDocumentWhenAskedAndOpensTheFolderOnceAtTheEnd) {
+    system.options = {.aiCopy = true, .folderOpen = true, .errSearch = false};
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    DocumentAt(u"C:\\v\\b.ai", "%%DocumentFiles:C:\\i\\2.png\r\n");
+    Image(u"C:\\i\\1.png");
+    Drop({u"C:\\w\\a.ai", u"C:\\v\\b.ai"});
+    const std::vector<Event> expected = {
+        {"mark", u"○"},
+        {"copy", u"C:\\w\\a.ai -> D:\\collected\\a.ai"},
+        {"copy", u"C:\\i\\1.png -> D:\\collected\\1.png"},
+        {"mark", u"×"},
+        {"copy", u"C:\\v\\b.ai -> D:\\collected\\b.ai"},
+        {"open", u"D:\\collected"},
+        {"message", u"一部画像の収集を失敗しました！\r\n成功：  1個\r\n失敗：  1個"
+                    u"\r\na.ai：成功 1個 / 失敗 0個\r\nb.ai：成功 0個 / 失敗 1個"},
+    };
+    EXPECT_EQ(view.events, expected);
+}
+
+TEST_F(Batch, ADocumentCopyThatFailsIsToldUnderItsDocument) {
+    system.options.aiCopy = true;
+    DocumentAt(u"C:\\w\\a.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    DocumentAt(u"C:\\v\\b.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    Image(u"C:\\i\\1.png");
+    system.refusedCopies = {u"C:\\v\\b.ai"};
+    Drop({u"C:\\w\\a.ai", u"C:\\v\\b.ai"});
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(view.messages[0].text,
+              u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個\r\na.ai：成功 1個 / 失敗 0個"
+              u"\r\nb.ai：成功 1個 / 失敗 0個\r\nAIファイルをコピーできませんでした：Access is "
+              u"denied");
+}
+
+TEST_F(Batch, ALoneDroppedDocumentShowsTheTableOfARun) {
+    const std::string_view bytes = "%%DocumentFiles:C:\\i\\1.png\r\n%%+C:\\long\\22.png\r\n";
+    Document(bytes);
+    Image(u"C:\\i\\1.png");
+    Run();
+    const Links runLinks = view.links;
+    const auto runEvents = view.events;
+    const auto runWidths = view.columnWidths;
+    view.events.clear();
+    system.files.erase(u"D:\\collected\\1.png");
+    Drop({u"C:\\work\\doc.ai"});
+    EXPECT_EQ(view.events, runEvents);
+    EXPECT_EQ(view.columnWidths, runWidths);
+    ASSERT_EQ(RowCount(view.links, view.documents), RowCount(runLinks));
+    for (int row = 0; row < RowCount(runLinks); ++row)
+        for (int column = 0; column < kColumnCount; ++column)
+            EXPECT_EQ(CellText(view.links, view.documents, column, row),
+                      CellText(runLinks, column, row));
+}
+
+TEST_F(Batch, ColumnWidthsFitTheBoldDocumentNamesToo) {
+    DocumentAt(u"C:\\w\\a-rather-long-name.ai", "%%DocumentFiles:C:\\i\\1.png\r\n");
+    DocumentAt(u"C:\\w\\b.ai", "%%DocumentFiles:C:\\i\\2.png\r\n");
+    Drop({u"C:\\w\\a-rather-long-name.ai", u"C:\\w\\b.ai"});
+    // 21 bold characters at 12 pixels, wider than any link's name; measured
+    // again as each document's links come.
+    EXPECT_EQ(view.measuredBoldTexts, (std::vector<std::u16string>(2, u"a-rather-long-name.ai")));
+    EXPECT_EQ(view.columnWidths.at(kFileName), 21 * 12 + 50);
+    EXPECT_EQ(view.columnWidths.at(kPath), 10 * 10 + 50);
 }
 
 } // namespace

@@ -88,6 +88,7 @@ public:
     }
 
     Links links; // the run's, as the window keeps them
+    DocumentPaths documents;
     std::u16string documentText;
     const std::map<std::u16string, std::vector<std::uint8_t>>* files = nullptr; // the system's
     std::vector<Event> events;
@@ -110,13 +111,18 @@ public:
     }
     std::optional<std::u16string> PromptFolder(std::u16string_view prompt,
                                                std::u16string_view initialFolder) override {
+        ++folderPrompts;
         folderPromptText = prompt;
         folderPromptInitial = initialFolder;
         return folderAnswer;
     }
     std::optional<std::u16string> PromptDocument(std::u16string_view suggested) override {
         documentSuggestion = suggested;
+        ++documentPrompts;
         return documentAnswer;
+    }
+    bool IsFolder(std::u16string_view path) override {
+        return folders.count(std::u16string(path)) != 0;
     }
     // Reads the in-memory file in pieces of `pieceSize`, counting the bytes
     // read; a piece that reaches `unreadableFrom` fails as a locked range does.
@@ -130,7 +136,7 @@ public:
         std::size_t ReadPiece(DocumentBytes& bytes) override {
             const std::size_t length = std::min(system_.pieceSize, file_.size() - offset_);
             if (system_.unreadableFrom && length != 0 && offset_ + length > *system_.unreadableFrom)
-                throw Failure(CannotOpenMessage(path_, kLockedRangeDescription));
+                throw CannotOpenDocument(path_, kLockedRangeDescription);
             bytes.insert(bytes.end(), file_.begin() + static_cast<std::ptrdiff_t>(offset_),
                          file_.begin() + static_cast<std::ptrdiff_t>(offset_ + length));
             offset_ += length;
@@ -150,10 +156,11 @@ public:
 
     std::unique_ptr<DocumentReader> OpenDocument(std::u16string_view path) override {
         readPath = path;
+        readPaths.emplace_back(path);
         if (readFailure)
-            throw Failure(CannotOpenMessage(path, *readFailure));
+            throw CannotOpenDocument(path, *readFailure);
         if (files.find(std::u16string(path)) == files.end())
-            throw Failure(CannotOpenMessage(path, u"File not found."));
+            throw CannotOpenDocument(path, u"File not found.\r\n");
         return std::make_unique<MemoryReader>(*this, std::u16string(path));
     }
     CodePageShape AnsiCodePage() override {
@@ -284,6 +291,8 @@ public:
     std::optional<std::u16string> documentAnswer = u"C:\\work\\doc.ai";
     std::optional<std::u16string> readFailure;
     std::map<std::u16string, std::vector<std::uint8_t>> files;
+    int documentPrompts = 0;
+    int folderPrompts = 0;
     std::u16string folderPromptText;
     std::u16string folderPromptInitial;
     std::u16string documentSuggestion;
@@ -291,6 +300,7 @@ public:
     std::size_t pieceSize = 64 * 1024;
     std::optional<std::size_t> unreadableFrom; // of the document being read
     std::size_t bytesRead = 0;
+    std::vector<std::u16string> readPaths;
     std::vector<std::u16string> existenceTests;
     std::vector<std::vector<std::uint8_t>> decodedPieces;
     std::set<std::u16string> refusedCopies;

@@ -231,7 +231,7 @@ protected:
 };
 
 TEST_F(SubSearchRun, MissingImagesAreTakenFromTheSubfoldersAndSaySo) {
-    EXPECT_EQ(CollectionRun(view, system, view.links), RunEnd::Completed);
+    EXPECT_EQ(CollectionRun(view, system, view.links, view.documents), RunEnd::Completed);
     ASSERT_EQ(view.links.size(), 6u);
     const std::u16string marks[] = {u"△", u"△", u"△", u"△", u"△", u"○"};
     const std::u16string sources[] = {u"C:\\work\\Links\\a.png", u"C:\\work\\art\\2024\\b.png",
@@ -266,7 +266,7 @@ TEST_F(SubSearchRun, WithoutSubSearchOrErrSearchNothingIsListed) {
         plain.files = system.files;
         plain.options.errSearch = errSearch;
         plain.options.subSearch = !errSearch; // Sub Search alone does nothing
-        CollectionRun(plainView, plain, plainView.links);
+        CollectionRun(plainView, plain, plainView.links, plainView.documents);
         ASSERT_EQ(plainView.links.size(), 6u);
         const std::u16string beside = errSearch ? u"△" : u"×";
         EXPECT_EQ(CellText(plainView.links, kResult, 5), beside);
@@ -280,7 +280,7 @@ TEST_F(SubSearchRun, WithoutSubSearchOrErrSearchNothingIsListed) {
 TEST_F(SubSearchRun, NothingIsListedWhenEveryImageIsFoundEarlier) {
     system.files[u"C:\\work\\doc.ai"] =
         Bytes("%%DocumentFiles:/Users/k/d.png\r%%+C:\\images\\e.png\r");
-    CollectionRun(view, system, view.links);
+    CollectionRun(view, system, view.links, view.documents);
     EXPECT_TRUE(system.folderListings.empty());
 }
 
@@ -288,7 +288,7 @@ TEST_F(SubSearchRun, AShareThatDidNotAnswerBesideIsNotListed) {
     system.documentAnswer = u"\\\\nas\\jobs\\doc.ai";
     system.files[u"\\\\nas\\jobs\\doc.ai"] = system.files.at(u"C:\\work\\doc.ai");
     system.silentHosts.insert(u"nas");
-    CollectionRun(view, system, view.links);
+    CollectionRun(view, system, view.links, view.documents);
     EXPECT_EQ(CellText(view.links, kResult, 1), u"×");
     EXPECT_TRUE(system.folderListings.empty());
 }
@@ -299,7 +299,7 @@ TEST_F(SubSearchRun, TheStatusLineSaysWhenTheFolderLimitWasReached) {
     // Its folder comes after those of "many" at the same depth.
     system.files.erase(u"C:\\work\\art\\2024\\b.png");
     Image(u"C:\\work\\zz\\q\\b.png");
-    CollectionRun(view, system, view.links);
+    CollectionRun(view, system, view.links, view.documents);
     EXPECT_EQ(view.status, u"サブフォルダが多いため、最初の20000フォルダだけを探しました");
     EXPECT_EQ(CellText(view.links, kResult, 1), u"△") << "the Links folder comes first";
     EXPECT_EQ(CellText(view.links, kResult, 2), u"×") << "zz\\q lies beyond the limit";

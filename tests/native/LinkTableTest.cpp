@@ -32,6 +32,74 @@ TEST(LinkTable, ShowsHeaderLinksAndOneEmptyRow) {
     EXPECT_EQ(RowCount(Links{}), 2);
 }
 
+// Links of three documents, the second of which gave none.
+Links LinksOfThreeDocuments() {
+    Links links = LinksNamed({u"a.png", u"b.png", u"c.png", u"d.png"});
+    links[0].mark = Mark::Found;
+    links[1].mark = Mark::Missing;
+    links[2].document = 2;
+    links[3].document = 2;
+    links[3].mark = Mark::Beside;
+    return links;
+}
+
+TEST(LinkTable, GroupsTheLinksOfSeveralDocumentsUnderTheirNames) {
+    const Links links = LinksOfThreeDocuments();
+    const DocumentPaths documents = {u"C:\\w\\表紙.ai", u"C:\\w\\empty.ai", u"D:\\x\\裏.ai"};
+    ASSERT_EQ(RowCount(links, documents), 9);
+    const std::vector<std::vector<std::u16string>> expected = {
+        {u"", u"結果", u"ファイル名", u"パス"},
+        {u"", u"", u"表紙.ai", u""},
+        {u"1", u"○", u"a.png", u"C:\\i\\a.png"},
+        {u"2", u"×", u"b.png", u"C:\\i\\b.png"},
+        {u"", u"", u"empty.ai", u""},
+        {u"", u"", u"裏.ai", u""},
+        {u"1", u"", u"c.png", u"C:\\i\\c.png"},
+        {u"2", u"△", u"d.png", u"C:\\i\\d.png"},
+        {u"", u"", u"", u""},
+    };
+    for (int row = 0; row < RowCount(links, documents); ++row)
+        for (int column = 0; column < kColumnCount; ++column)
+            EXPECT_EQ(CellText(links, documents, column, row), expected[row][column])
+                << row << "," << column;
+
+    struct Expected {
+        RowKind kind;
+        std::size_t index;
+    };
+    const Expected rows[] = {{RowKind::Header, 0}, {RowKind::Document, 0}, {RowKind::Link, 0},
+                             {RowKind::Link, 1},   {RowKind::Document, 1}, {RowKind::Document, 2},
+                             {RowKind::Link, 2},   {RowKind::Link, 3},     {RowKind::End, 0},
+                             {RowKind::End, 0}};
+    for (int row = 0; row < 10; ++row) {
+        const TableRow at = RowAt(links, documents, row);
+        EXPECT_EQ(at.kind, rows[row].kind) << row;
+        if (at.kind == RowKind::Link || at.kind == RowKind::Document) {
+            EXPECT_EQ(at.index, rows[row].index) << row;
+        }
+    }
+    EXPECT_EQ(RowAt(links, documents, -1).kind, RowKind::End);
+}
+
+TEST(LinkTable, OneDocumentHasNoGroupRow) {
+    const Links links = LinksNamed({u"a.png", u"b.png"});
+    for (const DocumentPaths& documents : {DocumentPaths{}, DocumentPaths{u"C:\\w\\a.ai"}}) {
+        EXPECT_EQ(RowCount(links, documents), 4);
+        EXPECT_EQ(CellText(links, documents, kRowNumber, 2), u"2");
+        EXPECT_EQ(RowAt(links, documents, 1).kind, RowKind::Link);
+        EXPECT_EQ(LongestDocumentRow(links, documents), -1);
+    }
+}
+
+TEST(LinkTable, BoldDocumentNamesAreMeasuredApartFromTheLinks) {
+    const Links links = LinksOfThreeDocuments();
+    // The longest file name cell is a document's; the links' longest is the header.
+    const DocumentPaths documents = {u"C:\\w\\a.ai", u"C:\\w\\a-long-name.ai", u"C:\\w\\b.ai"};
+    EXPECT_EQ(LongestCellRow(links, documents, kFileName), 0);
+    EXPECT_EQ(LongestDocumentRow(links, documents), 4);
+    EXPECT_EQ(LongestCellRow(links, documents, kPath), 2);
+}
+
 TEST(LinkTable, MarksReadAsTheTableShowsThem) {
     EXPECT_EQ(MarkText(Mark::Untested), u"");
     EXPECT_EQ(MarkText(Mark::Found), u"\u25CB");

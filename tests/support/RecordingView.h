@@ -52,6 +52,12 @@ public:
         measuredTexts.emplace_back(text);
         return static_cast<int>(text.size()) * 10;
     }
+    void DocumentsChosen(std::u16string_view) override { ++documentChoices; }
+    // Twelve pixels a bold character.
+    int BoldTextWidth(std::u16string_view text) override {
+        measuredBoldTexts.emplace_back(text);
+        return static_cast<int>(text.size()) * 12;
+    }
     int ScaledWidth(int width96) override { return width96; }
     void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
     void KeepResponsive() override { ++responsiveCalls; }
@@ -73,6 +79,8 @@ public:
     int responsiveCalls = 0;
     std::map<int, int> columnWidths;
     std::vector<std::u16string> measuredTexts;
+    std::vector<std::u16string> measuredBoldTexts;
+    int documentChoices = 0;
     std::vector<Message> messages;
 };
 

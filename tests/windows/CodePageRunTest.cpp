@@ -66,10 +66,11 @@ TEST_P(CodePageRun, ALinkAcrossAPieceBoundaryDecodesWhole) {
 
         testing_support::RecordingView view;
         Links links;
+        DocumentPaths documents;
         test::AnsweredRunSystem system(c.codePage);
         system.folder = U16(destination);
         system.document = U16(document);
-        ASSERT_EQ(CollectionRun(view, system, links), RunEnd::Completed) << into;
+        ASSERT_EQ(CollectionRun(view, system, links, documents), RunEnd::Completed) << into;
         ASSERT_EQ(links.size(), 2u) << into;
         EXPECT_EQ(links[0].path, U16(c.path)) << "cut " << into << " bytes into a character";
         EXPECT_EQ(links[1].path, u"C:\\plain.png") << into;

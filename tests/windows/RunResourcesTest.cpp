@@ -41,7 +41,7 @@ public:
 // table, in a window of its own that is painted after every change.
 class TableWindow : public testing_support::RecordingView {
 public:
-    explicit TableWindow(const Links& links) {
+    TableWindow(const Links& links, const DocumentPaths& documents) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = &TableWindow::Procedure;
         wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -53,7 +53,7 @@ public:
         if (!window_)
             return;
         ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        table_ = std::make_unique<LinkTableView>(window_, 1, links, 96);
+        table_ = std::make_unique<LinkTableView>(window_, 1, links, documents, 96);
         RECT client{};
         ::GetClientRect(window_, &client);
         ::MoveWindow(table_->hwnd(), 0, 0, client.right, client.bottom, TRUE);
@@ -88,6 +88,11 @@ public:
     int TextWidth(std::u16string_view text) override {
         RecordingView::TextWidth(text);
         return table_->TextWidth(text);
+    }
+    void DocumentsChosen(std::u16string_view destination) override {
+        RecordingView::DocumentsChosen(destination);
+        table_->SyncRows();
+        Paint();
     }
     void SetColumnWidth(int column, int width) override {
         RecordingView::SetColumnWidth(column, width);
@@ -216,7 +221,8 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
     test::WriteBytes(noRecord, "%!PS-Adobe-3.0\r\n");
 
     Links links;
-    TableWindow view(links);
+    DocumentPaths documents;
+    TableWindow view(links, documents);
     ASSERT_TRUE(view.Shown()) << "the table's window could not be made";
     ResourceRunSystem system;
     // Every way a run can end: completed, no record, cannot open, cancelled.
@@ -235,12 +241,12 @@ TEST(RunResources, TwoHundredRunsLeaveNothingBehind) {
             break;
         }
         if (n % 4 == 2) {
-            EXPECT_THROW(CollectionRun(view, system, links), Failure) << "run " << n;
+            EXPECT_THROW(CollectionRun(view, system, links, documents), Failure) << "run " << n;
             return;
         }
         const RunEnd expected[] = {RunEnd::Completed, RunEnd::NoLinkRecord, RunEnd::Completed,
                                    RunEnd::FolderCancelled};
-        EXPECT_EQ(CollectionRun(view, system, links), expected[n % 4]) << "run " << n;
+        EXPECT_EQ(CollectionRun(view, system, links, documents), expected[n % 4]) << "run " << n;
     };
 
     // The first runs load what the system keeps for the process's lifetime.

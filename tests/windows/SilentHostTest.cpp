@@ -52,8 +52,9 @@ TEST(SilentHost, IsGivenABoundedTimeOnceAndTheWindowLivesMeanwhile) {
         300ms);
     testing_support::RecordingView view;
     Links links;
+    DocumentPaths documents;
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(CollectionRun(view, system, links), RunEnd::Completed);
+    ASSERT_EQ(CollectionRun(view, system, links, documents), RunEnd::Completed);
     const auto took = std::chrono::steady_clock::now() - started;
     ::SetEvent(*release);
 
