@@ -58,6 +58,25 @@ std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const Code
     return bytes.size();
 }
 
+std::size_t CharacterStartAtOrBefore(std::span<const std::uint8_t> bytes, std::size_t position,
+                                     const CodePageShape& shape) {
+    position = std::min(position, bytes.size());
+    const auto endsACharacter = [&shape](std::uint8_t byte) {
+        switch (shape.kind) {
+        case CodePageShape::Kind::DoubleByte:
+            return !shape.lead[byte];
+        case CodePageShape::Kind::Utf8:
+            return byte < 0x80;
+        case CodePageShape::Kind::SingleByte:
+            break;
+        }
+        return true;
+    };
+    while (position > 0 && !endsACharacter(bytes[position - 1]))
+        --position;
+    return position;
+}
+
 std::size_t StretchKeepingLineEnds(std::span<const std::uint8_t> bytes,
                                    const CodePageShape& shape) {
     if (shape.kind != CodePageShape::Kind::DoubleByte)

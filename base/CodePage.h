@@ -38,6 +38,14 @@ struct CodePageShape {
 // UTF-8: cuts before a sequence that the bytes end inside, never within one.
 std::size_t WholeCharacterPrefix(std::span<const std::uint8_t> bytes, const CodePageShape& shape);
 
+// A character boundary at or before `position` in `bytes`, which start at
+// one: just after the last byte before `position` that can only end a
+// character (any byte of a single-byte code page; in a double-byte one a byte
+// that is no lead byte, which ends a character whether it stands alone or
+// trails a lead byte; in UTF-8 an ASCII byte), or 0 when there is none.
+std::size_t CharacterStartAtOrBefore(std::span<const std::uint8_t> bytes, std::size_t position,
+                                     const CodePageShape& shape);
+
 // CR and LF are never trail bytes, yet some decoders take one as the trail of
 // a lead byte that stands right before it, and a line end, and with it the
 // next link, is lost. Decoding stretch by stretch keeps it: the length of the

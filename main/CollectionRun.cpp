@@ -78,15 +78,30 @@ std::size_t ScanForLinks(std::span<const std::uint8_t> bytes, bool atEnd, RunVie
 // arrives, and stops once the link record has ended (only a document without
 // one is read to its end). A part that could not be read after that is never
 // asked for. Whether the whole document was read.
+// Nothing before the first bytes of the record marker can change the links,
+// so the text is decoded only from a character start before them; a document
+// without them is not decoded at all.
 bool ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem& system,
                          LinkRecordScanner& scanner, DocumentBytes& bytes) {
     const auto reader = system.OpenDocument(path);
-    std::size_t decoded = 0;
+    const CodePageShape codePage = system.AnsiCodePage();
+    std::optional<std::size_t> decoded; // from the marker's character start on
+    std::size_t searchFrom = 0;
     for (;;) {
         const std::size_t held = bytes.size();
         const bool atEnd = reader->ReadPiece(bytes) == 0;
         ConvertNulBytes(std::span(bytes).subspan(held), view);
-        decoded += ScanForLinks(std::span(bytes).subspan(decoded), atEnd, view, system, scanner);
+        if (!decoded) {
+            const std::size_t marker = FindRecordMarker(std::span(bytes).subspan(searchFrom));
+            if (marker != std::string_view::npos)
+                decoded = CharacterStartAtOrBefore(bytes, searchFrom + marker, codePage);
+            else // a marker cut by the end of what was read is found with the next piece
+                searchFrom = std::max(
+                    searchFrom, bytes.size() - std::min(bytes.size(), kRecordMarkerLength - 1));
+        }
+        if (decoded)
+            *decoded +=
+                ScanForLinks(std::span(bytes).subspan(*decoded), atEnd, view, system, scanner);
         if (atEnd || scanner.Done()) {
             scanner.Finish();
             return atEnd;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace marovan {
 
@@ -128,6 +129,13 @@ std::size_t LinkRecordScanner::Advance(std::u16string_view text) {
             return text.size();
         }
     }
+}
+
+std::size_t FindRecordMarker(std::span<const std::uint8_t> bytes) {
+    static constexpr std::string_view kMarkerBytes = "%%DocumentFiles:";
+    static_assert(kMarkerBytes.size() == kRecordMarkerLength);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return text.find(kMarkerBytes);
 }
 
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept {

@@ -60,6 +60,14 @@ private:
     std::vector<std::u16string> paths_;
 };
 
+// Where the bytes of the record marker first stand in `bytes`, or npos. Its
+// characters are ASCII, and an ASCII character of the decoded text comes from
+// the same byte in every ANSI code page, so the text holds no marker before
+// that place (there, too, it may be none, when a lead byte before it takes its
+// first "%").
+std::size_t FindRecordMarker(std::span<const std::uint8_t> bytes);
+inline constexpr std::size_t kRecordMarkerLength = 16;
+
 // Replaces every 0x00 byte by a comma, so that the decoded text holds no NUL.
 void ReplaceNulBytes(std::span<std::uint8_t> bytes) noexcept;
 

@@ -39,6 +39,27 @@ TEST(WholeCharacterPrefix, DoubleByteEndsAfterEveryWholePair) {
             << testing::PrintToString(c.bytes);
 }
 
+TEST(CharacterStartAtOrBefore, BacksUpToAByteThatEndsACharacter) {
+    const struct {
+        const char* shape;
+        CodePageShape codePage;
+        Bytes bytes;
+        std::size_t position;
+        std::size_t start;
+    } cases[] = {
+        {"single-byte", CodePageShape::SingleByte(), {0x81, 0x81, '%'}, 2, 2},
+        {"double-byte after ASCII", ShiftJisLike(), {'a', '%'}, 1, 1},
+        {"double-byte after a trail", ShiftJisLike(), {0x81, 'a', '%'}, 2, 2},
+        {"double-byte after leads", ShiftJisLike(), {'a', 0x81, 0x81, 0x81, '%'}, 4, 1},
+        {"double-byte, leads from the start", ShiftJisLike(), {0x81, 0x82, '%'}, 2, 0},
+        {"UTF-8 inside a sequence", CodePageShape::Utf8(), {'a', 0xE3, 0x81, 0x82, '%'}, 3, 1},
+        {"UTF-8 after ASCII", CodePageShape::Utf8(), {0xE3, 0x81, 0x82, 'a', '%'}, 4, 4},
+        {"past the end", CodePageShape::SingleByte(), {'a'}, 9, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CharacterStartAtOrBefore(c.bytes, c.position, c.codePage), c.start) << c.shape;
+}
+
 TEST(WholeCharacterPrefix, Utf8NeverEndsInsideASequence) {
     const PrefixCase cases[] = {
         {{}, 0},

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "main/CollectionRun.h"
+#include "main/Extraction.h"
 #include "main/LinkTable.h"
 
 #include <gtest/gtest.h>
@@ -165,15 +166,19 @@ TEST_F(CollectionRunTest, LongDocumentsLetTheInterfaceBreatheDuringConversion) {
 }
 
 TEST_F(CollectionRunTest, DecodingInPiecesNeverCutsACharacter) {
-    // One ASCII byte, then two-byte characters, so that every 64 KiB cut
-    // falls inside a character unless the run moves it.
-    std::string bytes = "a";
-    for (int i = 0; i < 300000; ++i)
-        bytes += i % 7 == 0 ? "\x81\x81" : "\x82\xa0"; // "＝" and "あ"
-    bytes += "\r\n%%DocumentFiles:C:\\\x89\xe6\\a.psd\r\n%%End\r\n";
+    // Two-byte characters in the record, after one ASCII byte, so that every
+    // 64 KiB cut falls inside a character unless the run moves it.
+    std::string path = "C:\\a";
+    std::u16string expected = u"C:\\a";
+    for (int i = 0; i < 300000; ++i) {
+        path += i % 7 == 0 ? "\x81\x81" : "\x82\xa0"; // "＝" and "あ"
+        expected += i % 7 == 0 ? u'\xFF1D' : u'\x3042';
+    }
+    const std::string record = "%%DocumentFiles:" + path + "\\a.psd\r\n%%End\r\n";
+    const std::string bytes = "binary\r\n" + record;
     Document(bytes);
     EXPECT_EQ(Run(), RunEnd::Completed);
-    EXPECT_EQ(Cell(kPath, 1), u"C:\\画\\a.psd");
+    EXPECT_TRUE(Cell(kPath, 1) == expected + u"\\a.psd");
 
     ASSERT_GT(system.decodedPieces.size(), 8u);
     std::string decoded;
@@ -182,10 +187,59 @@ TEST_F(CollectionRunTest, DecodingInPiecesNeverCutsACharacter) {
         decoded.append(piece.begin(), piece.end());
         text += testing_support::DecodeCp932(piece);
     }
-    EXPECT_EQ(decoded, bytes);
-    EXPECT_EQ(text, testing_support::DecodeCp932(Bytes(bytes)));
+    EXPECT_TRUE(decoded == record);
+    EXPECT_TRUE(text == testing_support::DecodeCp932(Bytes(record)));
     EXPECT_EQ(text.find(u'\x30FB'), std::u16string::npos);
 }
+
+// The text is decoded from a character start before the first bytes of the
+// record marker: what the run finds is what decoding the whole text finds.
+struct MarkerCase {
+    const char* name;
+    std::string bytes;
+};
+
+const MarkerCase kMarkerCases[] = {
+    {"NoMarker", std::string(5000, '\x82')},
+    {"MarkerAtTheStart", "%%DocumentFiles:C:\\a.png\r\n"},
+    // A lead byte right before the marker may take its first "%".
+    {"LeadByteBefore", "\x82%%DocumentFiles:C:\\x.png\r\n%%DocumentFiles:C:\\y.png\r\n"},
+    // Lead bytes pair up from the last byte that ends a character.
+    {"EvenRunOfLeadBytes", "x\x81\x82%%DocumentFiles:C:\\a.png\r\n"},
+    {"OddRunOfLeadBytes",
+     "x\x81\x82\x83%%DocumentFiles:C:\\x.png\r\n%%DocumentFiles:C:\\y.png\r\n"},
+    {"NulBytesBefore", std::string("\0\0\x82\0", 4) + "%%DocumentFiles:C:\\a.png\r\n"},
+    {"MarkerInsideTwoByteText", "\x82\xa0\x82%%DocumentFiles:\x82\xa0.png\r\n"},
+};
+
+class MarkerSearch : public CollectionRunTest, public testing::WithParamInterface<MarkerCase> {};
+
+TEST_P(MarkerSearch, FindsWhatTheWholeTextHolds) {
+    const MarkerCase& c = GetParam();
+    std::vector<std::uint8_t> shown = Bytes(c.bytes);
+    ReplaceNulBytes(shown);
+    std::vector<std::u16string> expected;
+    const bool found = ExtractLinks(
+        testing_support::DecodeCp932(shown),
+        [&](std::u16string_view path, std::u16string_view) { expected.emplace_back(path); });
+    for (const std::size_t piece : {1u, 5u, 17u, 65536u}) {
+        SCOPED_TRACE(piece);
+        system.pieceSize = piece;
+        system.decodedPieces.clear();
+        Document(c.bytes);
+        EXPECT_EQ(Run(), found ? RunEnd::Completed : RunEnd::NoLinkRecord);
+        std::vector<std::u16string> paths;
+        for (const Link& link : view.links)
+            paths.push_back(link.path);
+        EXPECT_TRUE(paths == expected);
+        if (!found) {
+            EXPECT_TRUE(system.decodedPieces.empty()) << "nothing to find, nothing decoded";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, MarkerSearch, testing::ValuesIn(kMarkerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CollectionRunTest, DecodingStopsWhenTheRecordHasEnded) {
     std::string bytes = "%%DocumentFiles:a.png\r\n%%+b.png\r\n%%EndComments\r\n";
@@ -274,10 +328,11 @@ INSTANTIATE_TEST_SUITE_P(Documents, Reading, testing::ValuesIn(kReadCases),
 TEST_F(CollectionRunTest, PiecesOfAnySizeDecodeAsTheWholeDocument) {
     // Two-byte characters after one ASCII byte: most cuts of the reading fall
     // inside a character, and the record comes after them.
-    std::string bytes = "a";
+    std::string bytes = "a\r\n%%DocumentFiles:C:\\a";
     for (int i = 0; i < 3000; ++i)
         bytes += i % 7 == 0 ? "\x81\x81" : "\x82\xa0";
-    bytes += "\r\n%%DocumentFiles:C:\\\x89\xe6\\\x8e\xca.psd\r\n%%End\r\n";
+    bytes += "\\\x89\xe6\\\x8e\xca.psd\r\n%%End\r\n";
+    const std::size_t marker = bytes.find("%%");
     for (const std::size_t piece : {1u, 2u, 3u, 4097u, 65537u}) {
         SCOPED_TRACE(piece);
         system.pieceSize = piece;
@@ -285,14 +340,14 @@ TEST_F(CollectionRunTest, PiecesOfAnySizeDecodeAsTheWholeDocument) {
         system.decodedPieces.clear();
         Document(bytes);
         EXPECT_EQ(Run(), RunEnd::Completed);
-        EXPECT_EQ(Cell(kPath, 1), u"C:\\画\\写.psd");
+        EXPECT_TRUE(Cell(kPath, 1).ends_with(u"\\画\\写.psd"));
         std::string decoded;
         std::u16string text;
         for (const auto& decodedPiece : system.decodedPieces) {
             decoded.append(decodedPiece.begin(), decodedPiece.end());
             text += testing_support::DecodeCp932(decodedPiece);
         }
-        EXPECT_EQ(decoded, bytes.substr(0, decoded.size()));
+        EXPECT_EQ(decoded, bytes.substr(marker, decoded.size()));
         EXPECT_EQ(text.find(u'\x30FB'), std::u16string::npos);
         EXPECT_TRUE(view.documentText == testing_support::DecodeCp932(Bytes(bytes)));
     }
