@@ -77,34 +77,43 @@ std::size_t ScanForLinks(std::span<const std::uint8_t> bytes, bool atEnd, RunVie
 // Reads the document a piece at a time, converting and scanning each as it
 // arrives, and stops once the link record has ended (only a document without
 // one is read to its end). A part that could not be read after that is never
-// asked for. Whether the whole document was read.
-// Nothing before the first bytes of the record marker can change the links,
-// so the text is decoded only from a character start before them; a document
-// without them is not decoded at all.
-bool ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem& system,
-                         LinkRecordScanner& scanner, DocumentBytes& bytes) {
+// asked for. Nothing before the first bytes of the record marker can change
+// the links, so the text is decoded only from a character start before them,
+// a document without them is not decoded at all, and the bytes before them
+// are let go as the reading goes on. What `bytes` hold at the end.
+enum class HeldBytes { Whole, FromStart, FromRecord };
+HeldBytes ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem& system,
+                              LinkRecordScanner& scanner, DocumentBytes& bytes) {
     const auto reader = system.OpenDocument(path);
     const CodePageShape codePage = system.AnsiCodePage();
     std::optional<std::size_t> decoded; // from the marker's character start on
-    std::size_t searchFrom = 0;
+    bool headLetGo = false;
     for (;;) {
         const std::size_t held = bytes.size();
         const bool atEnd = reader->ReadPiece(bytes) == 0;
         ConvertNulBytes(std::span(bytes).subspan(held), view);
         if (!decoded) {
-            const std::size_t marker = FindRecordMarker(std::span(bytes).subspan(searchFrom));
-            if (marker != std::string_view::npos)
-                decoded = CharacterStartAtOrBefore(bytes, searchFrom + marker, codePage);
-            else // a marker cut by the end of what was read is found with the next piece
-                searchFrom = std::max(
-                    searchFrom, bytes.size() - std::min(bytes.size(), kRecordMarkerLength - 1));
+            const std::size_t marker = FindRecordMarker(bytes);
+            if (marker != std::string_view::npos) {
+                decoded = CharacterStartAtOrBefore(bytes, marker, codePage);
+            } else {
+                // Only the last few bytes may begin a marker that the next
+                // piece ends; they are kept from a character start on.
+                const std::size_t tail = std::min(bytes.size(), kRecordMarkerLength - 1);
+                const std::size_t letGo =
+                    CharacterStartAtOrBefore(bytes, bytes.size() - tail, codePage);
+                bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(letGo));
+                headLetGo = headLetGo || letGo != 0;
+            }
         }
         if (decoded)
             *decoded +=
                 ScanForLinks(std::span(bytes).subspan(*decoded), atEnd, view, system, scanner);
         if (atEnd || scanner.Done()) {
             scanner.Finish();
-            return atEnd;
+            if (headLetGo)
+                return HeldBytes::FromRecord;
+            return atEnd ? HeldBytes::Whole : HeldBytes::FromStart;
         }
         view.KeepResponsive();
     }
@@ -298,11 +307,13 @@ bool ReadLinksOf(RunView& view, RunSystem& system, std::u16string_view documentP
             // Conversion and decoding go on piece by piece while the document
             // is read; their steps are still shown, as they always were.
             DocumentBytes bytes;
-            const bool whole = ReadUntilRecordEnds(documentPath, view, system, scanner, bytes);
+            const HeldBytes held = ReadUntilRecordEnds(documentPath, view, system, scanner, bytes);
             progress.Step();
             view.SetStatus(u"読込データ変換中...");
             view.SetStatus(u"変換済データ展開中...");
-            view.SetDocument(std::move(bytes), documentPath, whole);
+            // Without its start the view reads the whole document itself.
+            view.SetDocument(held == HeldBytes::FromRecord ? DocumentBytes() : std::move(bytes),
+                             documentPath, held == HeldBytes::Whole);
         } catch (const std::bad_alloc&) {
             throw CannotOpenDocument(documentPath, system.OutOfMemoryDescription());
         }
