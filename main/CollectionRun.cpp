@@ -88,10 +88,15 @@ HeldBytes ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem
     const CodePageShape codePage = system.AnsiCodePage();
     std::optional<std::size_t> decoded; // from the marker's character start on
     bool headLetGo = false;
+    // NUL bytes are turned into commas only in the bytes that are kept: the
+    // search and the character starts read them alike.
+    std::size_t converted = 0;
+    const auto convertHeld = [&] {
+        ConvertNulBytes(std::span(bytes).subspan(converted), view);
+        converted = bytes.size();
+    };
     for (;;) {
-        const std::size_t held = bytes.size();
         const bool atEnd = reader->ReadPiece(bytes) == 0;
-        ConvertNulBytes(std::span(bytes).subspan(held), view);
         if (!decoded) {
             const std::size_t marker = FindRecordMarker(bytes);
             if (marker != std::string_view::npos) {
@@ -104,13 +109,17 @@ HeldBytes ReadUntilRecordEnds(std::u16string_view path, RunView& view, RunSystem
                     CharacterStartAtOrBefore(bytes, bytes.size() - tail, codePage);
                 bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(letGo));
                 headLetGo = headLetGo || letGo != 0;
+                converted = 0;
             }
         }
-        if (decoded)
+        if (decoded) {
+            convertHeld();
             *decoded +=
                 ScanForLinks(std::span(bytes).subspan(*decoded), atEnd, view, system, scanner);
+        }
         if (atEnd || scanner.Done()) {
             scanner.Finish();
+            convertHeld();
             if (headLetGo)
                 return HeldBytes::FromRecord;
             return atEnd ? HeldBytes::Whole : HeldBytes::FromStart;
