@@ -241,8 +241,10 @@ struct RunCollection {
         , options(options)
         , locator(view, system)
         , searches(view, system)
-        , collector(system, destination, [&view] { view.KeepResponsive(); })
+        , collector(system, destination, [this] { this->view.KeepResponsive(); })
         , bar(view) {}
+    RunCollection(const RunCollection&) = delete;
+    RunCollection& operator=(const RunCollection&) = delete;
 
     RunView& view;
     RunSystem& system;
