@@ -9,10 +9,12 @@
 #include "main/LinkTable.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <new>
 #include <set>
+#include <vector>
 
 namespace marovan {
 
@@ -222,6 +224,71 @@ private:
     int taken_ = 0;
 };
 
+// The bar's maximum, which grows as the links of placed files are added, so
+// that the bar still ends full.
+class ProgressBar {
+public:
+    explicit ProgressBar(RunView& view)
+        : view_(view) {}
+    void SetMaximum(int maximum) {
+        maximum_ = maximum;
+        view_.SetProgressMax(maximum_);
+    }
+    void Grow(int steps) { SetMaximum(maximum_ + steps); }
+
+private:
+    RunView& view_;
+    int maximum_ = 0;
+};
+
+// The documents a run has read, as the file system compares their paths:
+// none is read twice, so files that place each other do not go round.
+class DocumentsRead {
+public:
+    // Whether `path` had not been read yet; it counts as read from now on.
+    bool FirstTime(std::u16string_view path) { return folded_.insert(FoldedName(path)).second; }
+
+private:
+    std::set<std::u16string> folded_;
+};
+
+// Links read from placed files go at most this many levels below their
+// document.
+constexpr int kNestingLevelLimit = 8;
+
+// Whether a file's links are collected too: the kinds that can place images
+// of their own.
+bool PlacesLinks(std::u16string_view fileName) {
+    const std::u16string name = FoldedName(fileName);
+    return name.ends_with(u".AI") || name.ends_with(u".PDF") || name.ends_with(u".EPS");
+}
+
+// What every document of a run is collected with: the searches, the
+// destination and the documents read are shared, so that a folder is listed
+// once and a name holds one image across documents and the files they place.
+struct RunCollection {
+    RunCollection(RunView& view, RunSystem& system, const RunOptions& options,
+                  std::u16string_view destination)
+        : view(view)
+        , system(system)
+        , options(options)
+        , locator(view, system)
+        , searches(view, system)
+        , collector(system, destination, [this] { this->view.KeepResponsive(); })
+        , bar(view) {}
+    RunCollection(const RunCollection&) = delete;
+    RunCollection& operator=(const RunCollection&) = delete;
+
+    RunView& view;
+    RunSystem& system;
+    const RunOptions& options;
+    Locator locator;
+    SubfolderSearches searches;
+    Collector collector;
+    ProgressBar bar;
+    DocumentsRead read;
+};
+
 // The links of one document: they follow each other in the run's links.
 struct LinkSpan {
     std::size_t first;
@@ -270,12 +337,74 @@ void MarkLinks(RunView& view, Locator& locator, SubfolderSearches& searches,
     }
 }
 
-void CollectImages(RunView& view, Collector& collector, Links& links, LinkSpan span) {
+// The paths of the link record of a file a document places, read as a
+// document is, up to the end of its record; none without one. The debug view
+// keeps the document's own text. Throws CannotOpenDocument when it cannot be
+// read.
+std::vector<std::u16string> PlacedLinkPaths(RunView& view, RunSystem& system,
+                                            std::u16string_view path) {
+    LinkRecordScanner scanner;
+    try {
+        DocumentBytes bytes;
+        ReadUntilRecordEnds(path, view, system, scanner, bytes);
+    } catch (const std::bad_alloc&) {
+        throw CannotOpenDocument(path, system.OutOfMemoryDescription());
+    }
+    return scanner.Paths();
+}
+
+// Reads the links of the file the link at `index` brought into the
+// destination, when it is a kind that places images, not too deep and not
+// read before, and inserts them right after it, marked; how many. A file that
+// cannot be read adds none, and its own link keeps its outcome.
+std::size_t InsertPlacedLinks(RunCollection& run, Links& links, const DocumentPaths& documents,
+                              std::size_t index) {
+    const Link& placing = links[index];
+    const bool collected = placing.outcome == Outcome::Copied ||
+                           placing.outcome == Outcome::AlreadyThere ||
+                           placing.outcome == Outcome::Replaced;
+    if (!collected || !PlacesLinks(placing.fileName) || placing.depth >= kNestingLevelLimit ||
+        !run.read.FirstTime(placing.source))
+        return 0;
+    std::vector<std::u16string> paths;
+    try {
+        paths = PlacedLinkPaths(run.view, run.system, placing.source);
+    } catch (const CannotOpenDocument&) {
+        return 0;
+    }
+    if (paths.empty())
+        return 0;
+
+    const std::u16string placedDocument = placing.source;
+    std::vector<Link> placed(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        placed[i].path = std::move(paths[i]);
+        placed[i].fileName = FileNameOf(placed[i].path);
+        placed[i].document = placing.document;
+        placed[i].depth = static_cast<std::uint8_t>(placing.depth + 1);
+    }
+    const LinkSpan span{index + 1, index + 1 + placed.size()};
+    links.insert(links.begin() + static_cast<std::ptrdiff_t>(span.first),
+                 std::make_move_iterator(placed.begin()), std::make_move_iterator(placed.end()));
+    run.view.LinksInserted(span.first, span.end - span.first);
+    run.bar.Grow(static_cast<int>(span.end - span.first));
+    SizeColumns(run.view, links, documents);
+    // Beside, and below, the placed file's own folder.
+    MarkLinks(run.view, run.locator, run.searches, run.options, placedDocument, links, span);
+    return span.end - span.first;
+}
+
+// Copies the images of `span` in row order. With Nested Links, the links of
+// a placed file come right after it and are collected next, so that the
+// files are followed depth first.
+void CollectImages(RunCollection& run, Links& links, const DocumentPaths& documents,
+                   LinkSpan span) {
+    RunView& view = run.view;
     for (std::size_t index = span.first; index < span.end; ++index) {
         view.StepProgress();
         Link& link = links[index];
         if (link.IsFound()) {
-            Collector::Result result = collector.Collect(link.source, link.fileName);
+            Collector::Result result = run.collector.Collect(link.source, link.fileName);
             link.outcome = result.outcome;
             link.reason = std::move(result.reason);
         } else {
@@ -283,6 +412,8 @@ void CollectImages(RunView& view, Collector& collector, Links& links, LinkSpan s
         }
         view.LinkChanged(index);
         view.KeepResponsive();
+        if (run.options.nestedLinks)
+            span.end += InsertPlacedLinks(run, links, documents, index);
     }
 }
 
@@ -342,19 +473,19 @@ bool ReadLinksOf(RunView& view, RunSystem& system, std::u16string_view documentP
 
 // Marks the links of one document and copies their images (the document
 // first, when asked); what went wrong with the document's copy, if anything.
-std::optional<std::u16string>
-CollectLinksOf(RunView& view, Locator& locator, SubfolderSearches& searches, Collector& collector,
-               const RunOptions& options, std::u16string_view documentPath, std::uint32_t document,
-               Links& links, DocumentProgress& progress) {
+std::optional<std::u16string> CollectLinksOf(RunCollection& run, std::u16string_view documentPath,
+                                             std::uint32_t document, Links& links,
+                                             const DocumentPaths& documents,
+                                             DocumentProgress& progress) {
     const LinkSpan span = LinksOfDocument(links, document);
-    MarkLinks(view, locator, searches, options, documentPath, links, span);
-    if (searches.LimitReached())
-        view.SetStatus(kSubfolderLimitStatus);
+    MarkLinks(run.view, run.locator, run.searches, run.options, documentPath, links, span);
+    if (run.searches.LimitReached())
+        run.view.SetStatus(kSubfolderLimitStatus);
     progress.Step();
     std::optional<std::u16string> documentCopyFailure;
-    if (options.aiCopy)
-        documentCopyFailure = CollectDocument(collector, documentPath);
-    CollectImages(view, collector, links, span);
+    if (run.options.aiCopy)
+        documentCopyFailure = CollectDocument(run.collector, documentPath);
+    CollectImages(run, links, documents, span);
     return documentCopyFailure;
 }
 
@@ -487,22 +618,21 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPat
         return RunEnd::NoLinkRecord;
     }
 
-    view.SetProgressMax(RowCount(links) + 3);
+    RunCollection run(view, system, options, *destination);
+    run.read.FirstTime(*documentPath);
+    run.bar.SetMaximum(RowCount(links) + 3);
     view.SetStatus(u"詳細リスト整形中...");
     SizeColumns(view, links, documents);
 
     view.SetStatus(u"リンク画像ファイルのコピー中...");
-    Locator locator(view, system);
-    SubfolderSearches searches(view, system);
-    Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
-    const std::optional<std::u16string> documentCopyFailure = CollectLinksOf(
-        view, locator, searches, collector, options, *documentPath, 0, links, progress);
+    const std::optional<std::u16string> documentCopyFailure =
+        CollectLinksOf(run, *documentPath, 0, links, documents, progress);
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
     view.SetStatus(u"収集結果の計算中...");
     const int failures = FailuresAmong(links, {0, links.size()});
-    view.SetStatus(searches.LimitReached() ? kSubfolderLimitStatus : u"");
+    view.SetStatus(run.searches.LimitReached() ? kSubfolderLimitStatus : u"");
     const Summary summary =
         SummaryOf(static_cast<int>(links.size()), failures, documentCopyFailure);
     view.ShowMessage(summary.kind, summary.text);
@@ -539,12 +669,12 @@ BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16
     view.DocumentsChosen(*destination);
     // The bar covers the whole batch: every document's fixed steps from the
     // start, and its links once they are known.
-    int progressMax = 1 + DocumentProgress::kSteps * static_cast<int>(documents.size());
-    view.SetProgressMax(progressMax);
+    RunCollection run(view, system, options, *destination);
+    run.bar.SetMaximum(1 + DocumentProgress::kSteps * static_cast<int>(documents.size()));
+    // A document of the batch is read as such, not as a file another places.
+    for (const std::u16string& documentPath : documents)
+        run.read.FirstTime(documentPath);
 
-    Locator locator(view, system);
-    SubfolderSearches searches(view, system);
-    Collector collector(system, *destination, [&view] { view.KeepResponsive(); });
     std::vector<DocumentEnd> ends;
     for (std::uint32_t document = 0; document < documents.size(); ++document) {
         const std::u16string& documentPath = documents[document];
@@ -565,23 +695,24 @@ BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16
             progress.SkipRest();
             continue;
         }
-        const LinkSpan span = LinksOfDocument(links, document);
-        end.links = static_cast<int>(span.end - span.first);
-        progressMax += end.links;
-        view.SetProgressMax(progressMax);
+        const LinkSpan read = LinksOfDocument(links, document);
+        run.bar.Grow(static_cast<int>(read.end - read.first));
         view.SetStatus(u"詳細リスト整形中...");
         SizeColumns(view, links, documents);
 
         view.SetStatus(u"リンク画像ファイルのコピー中...");
-        end.documentCopyFailure = CollectLinksOf(view, locator, searches, collector, options,
-                                                 documentPath, document, links, progress);
-        end.failures = FailuresAmong(links, span);
+        end.documentCopyFailure =
+            CollectLinksOf(run, documentPath, document, links, documents, progress);
+        // With the links of the files it places.
+        const LinkSpan collected = LinksOfDocument(links, document);
+        end.links = static_cast<int>(collected.end - collected.first);
+        end.failures = FailuresAmong(links, collected);
     }
     if (options.folderOpen)
         system.OpenFolder(*destination);
 
     view.SetStatus(u"収集結果の計算中...");
-    view.SetStatus(searches.LimitReached() ? kSubfolderLimitStatus : u"");
+    view.SetStatus(run.searches.LimitReached() ? kSubfolderLimitStatus : u"");
     const Summary summary = BatchSummaryOf(documents, ends);
     view.ShowMessage(summary.kind, summary.text);
     return BatchEnd::Completed;

@@ -49,6 +49,10 @@ public:
     // A link was appended to the run's links. The view may show added links
     // at its own pace, but shows them all before the run's next status.
     virtual void LinkAdded() = 0;
+    // `count` links were inserted into the run's links at `first`: the links
+    // of a file placed by the link before them. Links from `first` on have
+    // moved down by `count`. Shown at the view's pace, as added links are.
+    virtual void LinksInserted(std::size_t first, std::size_t count) = 0;
     // The link at `index` has changed: its mark, or what its copy did.
     virtual void LinkChanged(std::size_t index) = 0;
     // The run's documents were chosen, and the folder they are collected

@@ -47,7 +47,7 @@ std::size_t CellLength(const Links& links, const DocumentPaths& documents, int c
     case kResult:
         return MarkText(link.mark).size();
     case kFileName:
-        return link.fileName.size();
+        return kNestingIndent.size() * link.depth + link.fileName.size();
     case kPath:
         return link.path.size();
     }
@@ -112,8 +112,13 @@ std::u16string CellText(const Links& links, const DocumentPaths& documents, int 
         return Decimal(NumberOf(links, at.index));
     case kResult:
         return std::u16string(MarkText(link.mark));
-    case kFileName:
-        return link.fileName;
+    case kFileName: {
+        std::u16string text;
+        text.reserve(kNestingIndent.size() * link.depth + link.fileName.size());
+        for (int level = 0; level < link.depth; ++level)
+            text += kNestingIndent;
+        return text + link.fileName;
+    }
     case kPath:
         return link.path;
     }

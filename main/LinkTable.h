@@ -17,6 +17,10 @@ namespace marovan {
 
 enum Column : int { kRowNumber = 0, kResult = 1, kFileName = 2, kPath = 3, kColumnCount = 4 };
 
+// Shown once per level before the file name of a link read from a placed
+// file, so that it stands under the file that placed it.
+inline constexpr std::u16string_view kNestingIndent = u"\u3000\u2514 ";
+
 // What a row of the table shows.
 enum class RowKind { Header, Document, Link, End };
 struct TableRow {
@@ -37,7 +41,8 @@ TableRow RowAt(const Links& links, const DocumentPaths& documents, int row);
 std::u16string_view HeaderText(int column) noexcept;
 
 // The text of a cell; rows and columns outside the table are empty. A
-// document's row shows its file name only.
+// document's row shows its file name only; a link read from a placed file
+// shows its file name after the nesting indent of each level.
 std::u16string CellText(const Links& links, const DocumentPaths& documents, int column, int row);
 
 // The row of the first longest cell of `column` among the rows drawn in the

@@ -290,6 +290,26 @@ void LinkTableView::RedrawLink(std::size_t index) {
     ListView_RedrawItems(listView_, item, item);
 }
 
+void LinkTableView::LinksInserted(std::size_t first, std::size_t count) {
+    const int firstItem = static_cast<int>(first) +
+                          (Grouped(documents_) ? static_cast<int>(links_[first].document) + 1 : 0);
+    const int moved = static_cast<int>(count);
+    std::vector<int> selected;
+    for (int item = ListView_GetNextItem(listView_, firstItem - 1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(listView_, item, LVNI_SELECTED))
+        selected.push_back(item);
+    const int focused = ListView_GetNextItem(listView_, -1, LVNI_FOCUSED);
+    if (selected.empty() && focused < firstItem)
+        return;
+    SyncRows();
+    for (const int item : selected)
+        ListView_SetItemState(listView_, item, 0, LVIS_SELECTED);
+    for (const int item : selected)
+        ListView_SetItemState(listView_, item + moved, LVIS_SELECTED, LVIS_SELECTED);
+    if (focused >= firstItem)
+        ListView_SetItemState(listView_, focused + moved, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
 int LinkTableView::TextWidth(std::u16string_view text) const {
     return TextWidthIn(font_.get(), text);
 }

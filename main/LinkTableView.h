@@ -40,6 +40,11 @@ public:
     // Shows as many rows as the links need, with the header titles.
     void SyncRows();
     void RedrawLink(std::size_t index);
+    // `count` links were inserted at `first`: the rows are synchronised, and
+    // a selected row below them keeps its link, as the list view keeps only
+    // the numbers of its selected items. Without a selected row below, the
+    // rows are left for the next SyncRows.
+    void LinksInserted(std::size_t first, std::size_t count);
     // Width in pixels of `text` in the table's font, and in its bold form.
     int TextWidth(std::u16string_view text) const;
     int BoldTextWidth(std::u16string_view text) const;

@@ -784,6 +784,11 @@ void TF_main::LinkAdded() {
         ShowLinkRows();
 }
 
+void TF_main::LinksInserted(std::size_t first, std::size_t count) {
+    linkTable_->LinksInserted(first, count);
+    LinkAdded();
+}
+
 void TF_main::ShowLinkRows() {
     if (linkRowsShown_)
         return;

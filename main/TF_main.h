@@ -88,6 +88,7 @@ private:
     void SetDocument(DocumentBytes bytes, std::u16string_view path, bool whole) override;
     void ResumeDocumentRedraw() override;
     void LinkAdded() override;
+    void LinksInserted(std::size_t first, std::size_t count) override;
     void LinkChanged(std::size_t index) override;
     void DocumentsChosen(std::u16string_view destination) override;
     int TextWidth(std::u16string_view text) override;

@@ -82,6 +82,12 @@ public:
             events.push_back({"mark", std::u16string(MarkText(mark))});
         recordedMarks[index] = mark;
     }
+    void LinksInserted(std::size_t first, std::size_t count) override {
+        RecordingView::LinksInserted(first, count);
+        if (first <= recordedMarks.size())
+            recordedMarks.insert(recordedMarks.begin() + static_cast<std::ptrdiff_t>(first), count,
+                                 Mark::Untested);
+    }
     void ShowMessage(MessageKind kind, std::u16string_view text) override {
         RecordingView::ShowMessage(kind, text);
         events.push_back({"message", std::u16string(text)});
@@ -159,6 +165,8 @@ public:
         readPaths.emplace_back(path);
         if (readFailure)
             throw CannotOpenDocument(path, *readFailure);
+        if (unreadable.count(std::u16string(path)))
+            throw CannotOpenDocument(path, u"Access is denied.\r\n");
         if (files.find(std::u16string(path)) == files.end())
             throw CannotOpenDocument(path, u"File not found.\r\n");
         return std::make_unique<MemoryReader>(*this, std::u16string(path));
@@ -290,6 +298,7 @@ public:
     std::optional<std::u16string> folderAnswer = u"D:\\collected";
     std::optional<std::u16string> documentAnswer = u"C:\\work\\doc.ai";
     std::optional<std::u16string> readFailure;
+    std::set<std::u16string> unreadable; // files that can be located and copied, not read
     std::map<std::u16string, std::vector<std::uint8_t>> files;
     int documentPrompts = 0;
     int folderPrompts = 0;

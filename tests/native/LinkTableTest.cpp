@@ -1,5 +1,7 @@
 #include "main/LinkTable.h"
 
+#include "base/Text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -124,6 +126,31 @@ TEST(LinkTable, TheFirstLongestCellWinsAColumn) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(LongestCellRow(LinksNamed(c.names), c.column), c.row) << c.what;
+}
+
+TEST(LinkTable, NestedLinksAreIndentedPerLevelAndMeasuredSo) {
+    // "ab.png" two levels down is longer than "abcdefgh.png" at the top.
+    Links links = LinksNamed({u"p.ai", u"q.ai", u"ab.png", u"abcdefgh.png", u"r.png"});
+    links[1].depth = 1;
+    links[2].depth = 2;
+    links[4].depth = 1;
+    const std::vector<std::u16string> names = {u"ファイル名",
+                                               u"p.ai",
+                                               u"\u3000\u2514 q.ai",
+                                               u"\u3000\u2514 \u3000\u2514 ab.png",
+                                               u"abcdefgh.png",
+                                               u"\u3000\u2514 r.png",
+                                               u""};
+    for (int row = 0; row < RowCount(links); ++row) {
+        EXPECT_EQ(CellText(links, kFileName, row), names[static_cast<std::size_t>(row)]) << row;
+        // The other columns and the numbering do not know the levels.
+        if (row > 0 && row < 6) {
+            EXPECT_EQ(CellText(links, kRowNumber, row), Decimal(row));
+            EXPECT_EQ(CellText(links, kPath, row), links[static_cast<std::size_t>(row - 1)].path);
+        }
+    }
+    EXPECT_EQ(LongestCellRow(links, kFileName), 3);
+    EXPECT_EQ(LongestCellRow(links, kPath), 4);
 }
 
 TEST(Links, SucceedOnlyWhenTheImageIsInTheDestination) {

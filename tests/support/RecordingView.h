@@ -27,6 +27,7 @@ public:
         progress = 0;
         status.clear();
         linksShown = 0;
+        insertions.clear();
     }
     void SetStatus(std::u16string_view text) override {
         status = text;
@@ -46,6 +47,10 @@ public:
     }
     void ResumeDocumentRedraw() override { redrawSuspended = false; }
     void LinkAdded() override { ++linksShown; }
+    void LinksInserted(std::size_t first, std::size_t count) override {
+        insertions.push_back({first, count});
+        linksShown += count;
+    }
     void LinkChanged(std::size_t index) override { changedLinks.push_back(index); }
     // Ten pixels a character.
     int TextWidth(std::u16string_view text) override {
@@ -75,6 +80,12 @@ public:
     int progressMax = 1000;
     bool redrawSuspended = false;
     std::size_t linksShown = 0;
+    struct Insertion {
+        std::size_t first;
+        std::size_t count;
+        bool operator==(const Insertion&) const = default;
+    };
+    std::vector<Insertion> insertions;
     std::vector<std::size_t> changedLinks;
     int responsiveCalls = 0;
     std::map<int, int> columnWidths;

@@ -80,6 +80,11 @@ public:
         table_->SyncRows();
         Paint();
     }
+    void LinksInserted(std::size_t first, std::size_t count) override {
+        RecordingView::LinksInserted(first, count);
+        table_->SyncRows();
+        Paint();
+    }
     void LinkChanged(std::size_t index) override {
         RecordingView::LinkChanged(index);
         table_->RedrawLink(index);
