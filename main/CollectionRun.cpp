@@ -546,6 +546,36 @@ Summary BatchSummaryOf(const DocumentPaths& documents, const std::vector<Documen
     return summary;
 }
 
+// What both a run and a batch begin with: everything of the last one
+// cleared, the options read and the destination asked for; nothing when the
+// folder prompt was cancelled.
+struct RunStart {
+    RunOptions options;
+    std::u16string destination;
+};
+std::optional<RunStart> StartRun(RunView& view, RunSystem& system, Links& links,
+                                 DocumentPaths& documents) {
+    links.clear();
+    documents.clear();
+    view.ClearDetails();
+
+    view.SetStatus(u"デスクトップパス取得中...");
+    const std::u16string desktop = system.DesktopPath();
+    RunStart start{system.ReadRunOptions(), {}};
+
+    view.SetStatus(u"リンクデータ収集フォルダの指定を待機中...");
+    auto destination = system.PromptFolder(kFolderPromptText, desktop);
+    if (!destination) {
+        view.SetDestinationLine(u"");
+        view.SetStatus(u"");
+        return std::nullopt;
+    }
+    view.SetDestinationLine(u"\u3000\u3000" + *destination);
+    view.StepProgress();
+    start.destination = std::move(*destination);
+    return start;
+}
+
 } // namespace
 
 std::u16string CannotOpenMessage(std::u16string_view path, std::u16string_view description) {
@@ -584,23 +614,10 @@ Summary SummaryOf(int links, int failures,
 
 RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPaths& documents,
                      std::u16string_view suggestedDocument) {
-    links.clear();
-    documents.clear();
-    view.ClearDetails();
-
-    view.SetStatus(u"デスクトップパス取得中...");
-    const std::u16string desktop = system.DesktopPath();
-    const RunOptions options = system.ReadRunOptions();
-
-    view.SetStatus(u"リンクデータ収集フォルダの指定を待機中...");
-    const auto destination = system.PromptFolder(kFolderPromptText, desktop);
-    if (!destination) {
-        view.SetDestinationLine(u"");
-        view.SetStatus(u"");
+    const auto start = StartRun(view, system, links, documents);
+    if (!start)
         return RunEnd::FolderCancelled;
-    }
-    view.SetDestinationLine(u"\u3000\u3000" + *destination);
-    view.StepProgress();
+    const auto& [options, destination] = *start;
     view.SetStatus(u"AIファイルの指定を待機中...");
 
     const auto documentPath = system.PromptDocument(suggestedDocument);
@@ -610,7 +627,7 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPat
         return RunEnd::DocumentCancelled;
     }
     documents.push_back(*documentPath);
-    view.DocumentsChosen(*destination);
+    view.DocumentsChosen(destination);
 
     DocumentProgress progress(view);
     if (!ReadLinksOf(view, system, *documentPath, 0, links, progress)) {
@@ -618,7 +635,7 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPat
         return RunEnd::NoLinkRecord;
     }
 
-    RunCollection run(view, system, options, *destination);
+    RunCollection run(view, system, options, destination);
     run.read.FirstTime(*documentPath);
     run.bar.SetMaximum(RowCount(links) + 3);
     view.SetStatus(u"詳細リスト整形中...");
@@ -628,7 +645,7 @@ RunEnd CollectionRun(RunView& view, RunSystem& system, Links& links, DocumentPat
     const std::optional<std::u16string> documentCopyFailure =
         CollectLinksOf(run, *documentPath, 0, links, documents, progress);
     if (options.folderOpen)
-        system.OpenFolder(*destination);
+        system.OpenFolder(destination);
 
     view.SetStatus(u"収集結果の計算中...");
     const int failures = FailuresAmong(links, {0, links.size()});
@@ -648,28 +665,15 @@ BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16
     if (batch.empty())
         return BatchEnd::NothingDropped;
 
-    links.clear();
-    documents.clear();
-    view.ClearDetails();
-
-    view.SetStatus(u"デスクトップパス取得中...");
-    const std::u16string desktop = system.DesktopPath();
-    const RunOptions options = system.ReadRunOptions();
-
-    view.SetStatus(u"リンクデータ収集フォルダの指定を待機中...");
-    const auto destination = system.PromptFolder(kFolderPromptText, desktop);
-    if (!destination) {
-        view.SetDestinationLine(u"");
-        view.SetStatus(u"");
+    const auto start = StartRun(view, system, links, documents);
+    if (!start)
         return BatchEnd::FolderCancelled;
-    }
-    view.SetDestinationLine(u"\u3000\u3000" + *destination);
-    view.StepProgress();
+    const auto& [options, destination] = *start;
     documents = std::move(batch);
-    view.DocumentsChosen(*destination);
+    view.DocumentsChosen(destination);
     // The bar covers the whole batch: every document's fixed steps from the
     // start, and its links once they are known.
-    RunCollection run(view, system, options, *destination);
+    RunCollection run(view, system, options, destination);
     run.bar.SetMaximum(1 + DocumentProgress::kSteps * static_cast<int>(documents.size()));
     // A document of the batch is read as such, not as a file another places.
     for (const std::u16string& documentPath : documents)
@@ -709,7 +713,7 @@ BatchEnd CollectBatch(RunView& view, RunSystem& system, std::span<const std::u16
         end.failures = FailuresAmong(links, collected);
     }
     if (options.folderOpen)
-        system.OpenFolder(*destination);
+        system.OpenFolder(destination);
 
     view.SetStatus(u"収集結果の計算中...");
     view.SetStatus(run.searches.LimitReached() ? kSubfolderLimitStatus : u"");

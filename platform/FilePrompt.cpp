@@ -54,73 +54,64 @@ std::u16string PromptFailure(DWORD code) {
 
 } // namespace
 
-std::optional<std::wstring> FilePrompt::Show(HWND owner, std::wstring_view start) {
-    const std::wstring filter = SystemFilter(filter_);
+namespace {
 
-    // A path in the buffer is where the prompt starts: its folder is shown,
-    // its name is in the name box.
-    const std::wstring_view initial = start.empty() ? std::wstring_view(lastPath_) : start;
+// Shows the open or the save prompt that `system` names, set up by `ofn`,
+// with `initial` in its path buffer: a path there is where the prompt
+// starts, its folder shown and its name in the name box. The current folder
+// is the same afterwards as before. The chosen path; nothing after a cancel
+// or the close box; any other end is an error.
+std::optional<std::wstring> ShowPrompt(OPENFILENAMEW ofn, std::wstring_view initial,
+                                       std::wstring_view filter, FilePromptSystem system) {
+    const std::wstring systemFilter = SystemFilter(filter);
     std::vector<wchar_t> file(32768, L'\0');
     std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
-
-    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFilter = systemFilter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = title_.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    ofn.Flags |= OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
     BOOL chosen = FALSE;
     {
         const CurrentFolderKept currentFolder;
-        chosen = system_.open(&ofn);
+        chosen = system.open(&ofn);
     }
     if (!chosen) {
-        // Zero after a cancel or the close box; anything else is an error.
-        if (const DWORD error = system_.extendedError())
+        if (const DWORD error = system.extendedError())
             throw Failure(PromptFailure(error));
         return std::nullopt;
     }
-    lastPath_ = file.data();
-    return lastPath_;
+    return std::wstring(file.data());
+}
+
+} // namespace
+
+std::optional<std::wstring> FilePrompt::Show(HWND owner, std::wstring_view start) {
+    OPENFILENAMEW ofn{};
+    ofn.hwndOwner = owner;
+    ofn.lpstrTitle = title_.c_str();
+    auto chosen =
+        ShowPrompt(ofn, start.empty() ? std::wstring_view(lastPath_) : start, filter_, system_);
+    if (chosen)
+        lastPath_ = *chosen;
+    return chosen;
 }
 
 std::optional<std::wstring> PromptSavePath(HWND owner, std::wstring_view folder,
                                            std::wstring_view name, std::wstring_view filter,
                                            const wchar_t* extension) {
-    const std::wstring systemFilter = SystemFilter(filter);
     // A full path in the buffer opens the prompt in its folder: the initial
     // folder field alone may give way to the folder the user saved in last.
     std::wstring start(folder);
     if (!start.empty() && start.back() != L'\\' && start.back() != L'/')
         start += L'\\';
     start += name;
-    std::vector<wchar_t> file(32768, L'\0');
-    std::copy_n(start.begin(), std::min(start.size(), file.size() - 1), file.begin());
-
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = systemFilter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = extension;
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT |
-                OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN;
-    BOOL chosen = FALSE;
-    {
-        const CurrentFolderKept currentFolder;
-        chosen = ::GetSaveFileNameW(&ofn);
-    }
-    if (!chosen) {
-        if (const DWORD error = ::CommDlgExtendedError())
-            throw Failure(PromptFailure(error));
-        return std::nullopt;
-    }
-    return std::wstring(file.data());
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN;
+    return ShowPrompt(ofn, start, filter, {&::GetSaveFileNameW, &::CommDlgExtendedError});
 }
 
 } // namespace marovan::win

@@ -32,36 +32,6 @@ protected:
         WriteBytes(back, AiDocument({logoB.wstring()}));
     }
 
-    // Selects the row with a click, as a user does, and returns what the
-    // status line says once it is selected.
-    static std::wstring StatusForRow(const Marovan& app, std::size_t row) {
-        const HWND table = ::GetDlgItem(app.Main(), IDC_LINK_TABLE);
-        const RECT cell = app.CellOnScreen(row, 2);
-        const POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-        // A click that follows the last closely is at times not seen under
-        // Wine; a user would click again.
-        auto next = std::chrono::steady_clock::now();
-        app.WaitUntil(L"row " + std::to_wstring(row) + L" to be selected", [&] {
-            if (static_cast<std::size_t>(static_cast<int>(Send(
-                    table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))) == row - 1)
-                return true;
-            // A click goes where the pointer is: a move not yet seen would
-            // send it elsewhere (on the collect button, say).
-            POINT pointer{};
-            if (!::GetCursorPos(&pointer) || pointer.x != at.x || pointer.y != at.y) {
-                MovePointer(at);
-                return false;
-            }
-            if (std::chrono::steady_clock::now() >= next) {
-                LeftClick(at);
-                next = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
-            }
-            return false;
-        });
-        app.AwaitPostedMessages();
-        return app.Status();
-    }
-
     TempFolder temp{L"batch"};
     fs::path documents = temp.Folder(L"作品");
     fs::path logoA = temp.Folder(L"画像A") / L"logo.png";
@@ -107,9 +77,9 @@ TEST_F(Batch, TwoDroppedDocumentsAreCollectedTogetherUnderOneFolderPrompt) {
     EXPECT_EQ(bar.position, bar.maximum);
     app.Screenshot(L"batch-grouped-table");
     // A document's row tells its path, a link's row what became of its image.
-    EXPECT_EQ(StatusForRow(app, 4), back.wstring());
-    EXPECT_EQ(StatusForRow(app, 5), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
-    EXPECT_EQ(StatusForRow(app, 1), cover.wstring());
+    EXPECT_EQ(app.StatusOfRow(4), back.wstring());
+    EXPECT_EQ(app.StatusOfRow(5), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
+    EXPECT_EQ(app.StatusOfRow(1), cover.wstring());
 
     // One name, one image: the cover's logo, not the back's.
     const auto copied = FilesBelow(destination);

@@ -182,6 +182,9 @@ public:
     std::wstring TableCell(std::size_t row, int column) const;
     // A cell of the table on screen, rows counted as in Table().
     RECT CellOnScreen(std::size_t row, int column) const;
+    // Scrolls a row into view, selects it with a click on its file name, as a
+    // user does, and returns what the status line says once it is selected.
+    std::wstring StatusOfRow(std::size_t row) const;
 
     // Waits until the table has `rows` rows, header included.
     void WaitForTableRows(std::size_t rows) const;

@@ -53,30 +53,6 @@ protected:
         return path;
     }
     int age_ = 0;
-    // Selects the row with a click, as a user does, and returns what the
-    // status line says once the row is selected.
-    std::wstring StatusForRow(const Marovan& app, std::size_t row) {
-        const HWND table = ::GetDlgItem(app.Main(), IDC_LINK_TABLE);
-        ShowRow(app, row);
-        const POINT at = Centre(app.CellOnScreen(row, 2));
-        // A click that follows the last closely is at times not seen under
-        // Wine; a user would click again.
-        auto next = std::chrono::steady_clock::now();
-        app.WaitUntil(L"row " + std::to_wstring(row) + L" to be selected", [&] {
-            DWORD_PTR selected = 0;
-            ::SendMessageTimeoutW(table, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED,
-                                  SMTO_ABORTIFHUNG, 2000, &selected);
-            if (static_cast<int>(selected) == static_cast<int>(row) - 1)
-                return true;
-            if (std::chrono::steady_clock::now() >= next) {
-                LeftClick(at);
-                next = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
-            }
-            return false;
-        });
-        app.AwaitPostedMessages();
-        return app.Status();
-    }
     // Rests the pointer on the row until its tip shows; what it says. A tip
     // shows once the pointer has rested a while, so it is nudged only now and
     // then (a move under Wine is at times not seen until the next).
@@ -148,8 +124,8 @@ TEST_F(OutcomeDisplay, OfTwoSameNamedImagesTheLaterShowsRedWithWhy) {
     ExpectRed(app, 1, false);
     ExpectRed(app, 2, true);
     EXPECT_EQ(TipForRow(app, 2), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
-    EXPECT_EQ(StatusForRow(app, 1), L"コピーしました");
-    EXPECT_EQ(StatusForRow(app, 2), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
+    EXPECT_EQ(app.StatusOfRow(1), L"コピーしました");
+    EXPECT_EQ(app.StatusOfRow(2), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
 }
 
 TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
@@ -192,7 +168,7 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
         ExpectRed(app, row, red[row - 1]);
     for (std::size_t row = 1; row <= 8; ++row) {
         SCOPED_TRACE(row);
-        const std::wstring status = StatusForRow(app, row);
+        const std::wstring status = app.StatusOfRow(row);
         if (row == 7) {
             EXPECT_EQ(status.substr(0, expected[6].size()), expected[6]);
             EXPECT_GT(status.size(), expected[6].size()) << "the system's reason is missing";
@@ -201,7 +177,7 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
         }
     }
     const std::wstring tip = TipForRow(app, 7);
-    EXPECT_EQ(tip, StatusForRow(app, 7));
+    EXPECT_EQ(tip, app.StatusOfRow(7));
     TipForRow(app, 7);
     app.Screenshot(L"outcomes-every-kind-with-a-tip");
     lock.reset();
@@ -235,7 +211,7 @@ TEST_F(OutcomeDisplay, SubSearchTakesImagesFromTheSubfoldersAndNamesWhere) {
         ExpectSummary(outcome.last, marks, 0);
         EXPECT_EQ(ReadLinkRows(app).marks, marks);
         EXPECT_TRUE(NamesIn(destination).empty());
-        EXPECT_EQ(StatusForRow(app, 1), L"見つかりません");
+        EXPECT_EQ(app.StatusOfRow(1), L"見つかりません");
     }
     {
         SCOPED_TRACE("Sub Search on");
@@ -254,10 +230,10 @@ TEST_F(OutcomeDisplay, SubSearchTakesImagesFromTheSubfoldersAndNamesWhere) {
                                                         {L"twice.png", ReadBytes(twiceInLinks)}}));
         EXPECT_EQ(TipForRow(app, 3), twiceInLinks.wstring() + L" からコピーしました");
         app.Screenshot(L"sub-search-outcome-tip");
-        EXPECT_EQ(StatusForRow(app, 1), links.wstring() + L" からコピーしました");
-        EXPECT_EQ(StatusForRow(app, 2), deep.wstring() + L" からコピーしました");
-        EXPECT_EQ(StatusForRow(app, 3), twiceInLinks.wstring() + L" からコピーしました");
-        EXPECT_EQ(StatusForRow(app, 4), L"見つかりません");
+        EXPECT_EQ(app.StatusOfRow(1), links.wstring() + L" からコピーしました");
+        EXPECT_EQ(app.StatusOfRow(2), deep.wstring() + L" からコピーしました");
+        EXPECT_EQ(app.StatusOfRow(3), twiceInLinks.wstring() + L" からコピーしました");
+        EXPECT_EQ(app.StatusOfRow(4), L"見つかりません");
     }
 }
 
