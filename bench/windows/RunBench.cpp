@@ -340,6 +340,16 @@ void EmptyFolder(const fs::path& folder) {
     fs::create_directories(folder);
 }
 
+// The floor of copying: plain CopyFileW calls into an emptied folder; seconds.
+double PlainCopies(const std::vector<fs::path>& sources, const fs::path& destination) {
+    EmptyFolder(destination);
+    const auto start = Clock::now();
+    for (const auto& source : sources)
+        if (!::CopyFileW(source.c_str(), (destination / source.filename()).c_str(), FALSE))
+            Fail("CopyFileW failed");
+    return Seconds(Clock::now() - start);
+}
+
 // The run's status texts are Japanese; the table is plain ASCII.
 const char* StepName(std::u16string_view status) {
     if (status == u"ファイル読込中...")
@@ -626,12 +636,7 @@ void ResolvingAndCopying(const Paths& paths) {
             Fail("the second collection read the wrong links");
         secondTime.push_back(again.resolvingCopying);
 
-        EmptyFolder(destination);
-        const auto start = Clock::now();
-        for (const auto& source : sources)
-            if (!::CopyFileW(source.c_str(), (destination / source.filename()).c_str(), FALSE))
-                Fail("CopyFileW failed");
-        floor.push_back(Seconds(Clock::now() - start));
+        floor.push_back(PlainCopies(sources, destination));
     }
     PrintHeader("4. Resolving and copying 500 links to 1 MiB images (250 beside the document, "
                 "50 missing)");
@@ -818,12 +823,7 @@ void NestedLinks(const Paths& paths) {
             Fail("the flat run read the wrong links");
         flat.push_back(flatRun.whole);
 
-        EmptyFolder(destination);
-        const auto start = Clock::now();
-        for (const auto& source : sources)
-            if (!::CopyFileW(source.c_str(), (destination / source.filename()).c_str(), FALSE))
-                Fail("CopyFileW failed");
-        floor.push_back(Seconds(Clock::now() - start));
+        floor.push_back(PlainCopies(sources, destination));
     }
     PrintHeader("4d. Nested Links: a document placing 50 .ai files (2 MiB, record at 10 %) that "
                 "each link 20 images of 64 KiB");
