@@ -30,10 +30,15 @@ private:
     Result Place(std::u16string_view source, const std::u16string& target,
                  const std::optional<FileFacts>& facts);
     Result CopyTo(std::u16string_view source, const std::u16string& target, Outcome done);
+    // Whether the files at two paths hold the same image, from the facts
+    // already read of each.
+    bool SameImage(std::u16string_view a, const FileFacts& factsOfA, std::u16string_view b,
+                   const FileFacts& factsOfB);
 
-    // A name of the destination this run has filled, and with what.
+    // A name of the destination this run has filled, and from where.
     struct Held {
         std::u16string name;
+        std::u16string source;
         std::optional<FileFacts> facts;
     };
 

@@ -6,9 +6,9 @@
 #include "base/CodePage.h"
 #include "base/DocumentBytes.h"
 #include "base/Failure.h"
+#include "base/FileFacts.h"
 #include "base/FolderListing.h"
 #include "base/MessageKind.h"
-#include "main/ImageIdentity.h"
 #include "main/Links.h"
 #include "settings/Options.h"
 
@@ -112,9 +112,11 @@ public:
     enum class Presence { File, NoFile, SilentHost };
     virtual Presence Locate(std::u16string_view path,
                             const std::function<void()>& keepResponsive) = 0;
-    // What tells the image of an existing regular file apart; nothing for
-    // anything else.
+    // The size and time of an existing regular file, read without opening
+    // it; nothing for anything else.
     virtual std::optional<FileFacts> FactsOf(std::u16string_view path) = 0;
+    // The identity of an existing regular file; nothing for anything else.
+    virtual std::optional<FileIdentity> IdentityOf(std::u16string_view path) = 0;
     // Whether two file names name one file in a folder.
     virtual bool SameFileName(std::u16string_view a, std::u16string_view b) = 0;
     // The order of file names: ordinal and without case, as the file system

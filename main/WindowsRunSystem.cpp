@@ -155,6 +155,10 @@ std::optional<FileFacts> WindowsRunSystem::FactsOf(std::u16string_view path) {
     return win::FactsOf(win::LongPathForm(View(path)));
 }
 
+std::optional<FileIdentity> WindowsRunSystem::IdentityOf(std::u16string_view path) {
+    return win::IdentityOf(win::LongPathForm(View(path)));
+}
+
 bool WindowsRunSystem::SameFileName(std::u16string_view a, std::u16string_view b) {
     return win::SameFileName(View(a), View(b));
 }

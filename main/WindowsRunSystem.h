@@ -45,6 +45,7 @@ public:
     using FolderLister = std::function<FolderListing(const std::wstring& folder)>;
     void SetShareLister(FolderLister lister);
     std::optional<FileFacts> FactsOf(std::u16string_view path) override;
+    std::optional<FileIdentity> IdentityOf(std::u16string_view path) override;
     bool SameFileName(std::u16string_view a, std::u16string_view b) override;
     int CompareFileNames(std::u16string_view a, std::u16string_view b) override;
     std::optional<FolderListing> ListFolder(std::u16string_view folder,

@@ -23,15 +23,41 @@ std::int64_t Ticks(FILETIME time) noexcept {
 
 // The file's 128-bit identity where the file system has one (ReFS needs all
 // 128 bits); an identity of zero is none.
-bool ReadFileId(HANDLE file, FileFacts& facts) noexcept {
+bool ReadFileId(HANDLE file, FileIdentity& identity) noexcept {
     FILE_ID_INFO info{};
     if (!::GetFileInformationByHandleEx(file, FileIdInfo, &info, sizeof(info)))
         return false;
-    static_assert(sizeof(info.FileId.Identifier) == sizeof(facts.id));
+    static_assert(sizeof(info.FileId.Identifier) == sizeof(identity.id));
     std::copy(std::begin(info.FileId.Identifier), std::end(info.FileId.Identifier),
-              facts.id.begin());
-    facts.volume = info.VolumeSerialNumber;
-    return std::any_of(facts.id.begin(), facts.id.end(), [](std::uint8_t b) { return b != 0; });
+              identity.id.begin());
+    identity.volume = info.VolumeSerialNumber;
+    return std::any_of(identity.id.begin(), identity.id.end(),
+                       [](std::uint8_t b) { return b != 0; });
+}
+
+// An existing regular file opened for its attributes alone, so that a file
+// another program holds locked can still be looked at, with what the handle
+// tells of it; nothing for anything else.
+struct OpenedFile {
+    UniqueFile handle;
+    BY_HANDLE_FILE_INFORMATION info{};
+};
+std::optional<OpenedFile> OpenForAttributes(std::wstring_view path) {
+    if (path.empty() || NamesDevice(View(path)))
+        return std::nullopt;
+    const std::wstring name(path);
+    OpenedFile file{UniqueFile(::CreateFileW(
+        name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr))};
+    if (!file.handle || ::GetFileType(file.handle.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.handle.get(), &file.info) ||
+        (file.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return file;
+}
+
+FileFacts FactsFrom(std::uint32_t sizeHigh, std::uint32_t sizeLow, FILETIME lastWrite) noexcept {
+    return {(static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow, Ticks(lastWrite)};
 }
 
 std::u16string FinalPath(HANDLE file) {
@@ -49,21 +75,30 @@ std::u16string FinalPath(HANDLE file) {
     }
 }
 
+// CopyFileEx keeps the last-write time, so that a later collection into the
+// folder sees the same image. ERROR_SUCCESS, or the system's error code.
+DWORD CopyKeepingTime(const std::wstring& from, const std::wstring& to) noexcept {
+    BOOL cancel = FALSE;
+    if (!::CopyFileExW(from.c_str(), to.c_str(), nullptr, nullptr, &cancel,
+                       COPY_FILE_FAIL_IF_EXISTS))
+        return ::GetLastError();
+    return ERROR_SUCCESS;
+}
+
 struct CopyJob {
     std::wstring from;
     std::wstring to;
     DWORD error = ERROR_SUCCESS;
+    UniqueHandle done;
 };
 
-DWORD WINAPI RunCopy(LPVOID data) {
+void CALLBACK RunCopy(PTP_CALLBACK_INSTANCE instance, PVOID data) noexcept {
     auto* job = static_cast<CopyJob*>(data);
-    BOOL cancel = FALSE;
-    // CopyFileEx keeps the last-write time, so that a later collection into
-    // this folder sees the same image.
-    if (!::CopyFileExW(job->from.c_str(), job->to.c_str(), nullptr, nullptr, &cancel,
-                       COPY_FILE_FAIL_IF_EXISTS))
-        job->error = ::GetLastError();
-    return 0;
+    // A copy from a slow share can hold this thread for minutes.
+    ::CallbackMayRunLong(instance);
+    job->error = CopyKeepingTime(job->from, job->to);
+    // Set only once this callback has returned: the job may go right after.
+    ::SetEventWhenCallbackReturns(instance, job->done.get());
 }
 
 } // namespace
@@ -73,33 +108,46 @@ std::optional<FileFacts> FactsOf(std::wstring_view path) noexcept {
         if (path.empty() || NamesDevice(View(path)))
             return std::nullopt;
         const std::wstring name(path);
-        // Attribute access alone: a file another program holds locked can
-        // still be looked at.
-        const UniqueFile file(::CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                            nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
-            !::GetFileInformationByHandle(file.get(), &info) ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        // Asking by name costs no open, which counts when a run looks at
+        // hundreds of images twice (source and target).
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return std::nullopt;
-        FileFacts facts;
-        facts.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        facts.lastWrite = Ticks(info.ftLastWriteTime);
-        facts.hasId = ReadFileId(file.get(), facts);
-        if (!facts.hasId) {
-            const std::uint64_t index =
-                (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-            facts.volume = info.dwVolumeSerialNumber;
-            facts.id = {};
-            for (int i = 0; i < 8; ++i)
-                facts.id[i] = static_cast<std::uint8_t>(index >> (8 * i));
-            facts.hasId = index != 0;
+        // A link's own attributes are not its file's: those take opening it.
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            const auto file = OpenForAttributes(path);
+            if (!file)
+                return std::nullopt;
+            return FactsFrom(file->info.nFileSizeHigh, file->info.nFileSizeLow,
+                             file->info.ftLastWriteTime);
         }
-        if (!facts.hasId)
-            facts.finalPath = FinalPath(file.get());
-        return facts;
+        return FactsFrom(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<FileIdentity> IdentityOf(std::wstring_view path) noexcept {
+    try {
+        const auto file = OpenForAttributes(path);
+        if (!file)
+            return std::nullopt;
+        FileIdentity identity;
+        identity.hasId = ReadFileId(file->handle.get(), identity);
+        if (!identity.hasId) {
+            const std::uint64_t index =
+                (static_cast<std::uint64_t>(file->info.nFileIndexHigh) << 32) |
+                file->info.nFileIndexLow;
+            identity.volume = file->info.dwVolumeSerialNumber;
+            identity.id = {};
+            for (int i = 0; i < 8; ++i)
+                identity.id[i] = static_cast<std::uint8_t>(index >> (8 * i));
+            identity.hasId = index != 0;
+        }
+        if (!identity.hasId)
+            identity.finalPath = FinalPath(file->handle.get());
+        return identity;
     } catch (...) {
         return std::nullopt;
     }
@@ -127,25 +175,25 @@ DWORD CopyNewFile(std::wstring_view source, std::wstring_view target,
     try {
         if (NamesDevice(View(source)))
             return ERROR_FILE_NOT_FOUND;
-        CopyJob job{std::wstring(source), std::wstring(target)};
-        // The copy runs on a thread of its own, which touches no window, while
-        // this one goes on handling its messages: a copy from a slow share can
-        // take minutes, and CopyFileEx's progress calls come only between
-        // pieces of a megabyte (Wine makes none at all).
-        const UniqueHandle thread(::CreateThread(nullptr, 0, &RunCopy, &job, 0, nullptr));
-        if (!thread) {
-            RunCopy(&job);
-            return job.error;
-        }
-        // The job lives on this stack: nothing leaves before the thread has.
+        CopyJob job{std::wstring(source), std::wstring(target), ERROR_SUCCESS,
+                    UniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
+        // The copy runs on a thread of the process's pool, which touches no
+        // window, while this one goes on handling its messages: a copy from a
+        // slow share can take minutes, and CopyFileEx's progress calls come
+        // only between pieces of a megabyte (Wine makes none at all). The
+        // pool's threads outlive each copy: a thread of its own for each copy
+        // would cost more than copying a small image.
+        if (!job.done || !::TrySubmitThreadpoolCallback(&RunCopy, &job, nullptr))
+            return CopyKeepingTime(job.from, job.to);
+        // The job lives on this stack: nothing leaves before the copy has.
         constexpr DWORD kPace = 8; // milliseconds
-        const HANDLE handle = thread.get();
+        const HANDLE done = job.done.get();
         for (;;) {
-            const DWORD woken = ::MsgWaitForMultipleObjects(1, &handle, FALSE, kPace, QS_ALLINPUT);
+            const DWORD woken = ::MsgWaitForMultipleObjects(1, &done, FALSE, kPace, QS_ALLINPUT);
             if (woken == WAIT_OBJECT_0)
                 break;
             if (woken == WAIT_FAILED) {
-                ::WaitForSingleObject(handle, INFINITE);
+                ::WaitForSingleObject(done, INFINITE);
                 break;
             }
             try {

@@ -13,9 +13,13 @@
 
 namespace marovan::win {
 
-// What tells an existing regular file apart: its identity, size and
-// last-write time. Nothing for a folder, a device or a path that names none.
+// The size and last-write time of an existing regular file, read without
+// opening it where the path is no link. Nothing for a folder, a device or a
+// path that names none.
 std::optional<FileFacts> FactsOf(std::wstring_view path) noexcept;
+// The identity of an existing regular file, which takes opening it. Nothing
+// for a folder, a device or a path that names none.
+std::optional<FileIdentity> IdentityOf(std::wstring_view path) noexcept;
 
 // Whether two file names name one file in a folder: ordinal comparison
 // without case, as the file system compares them.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prints the run benchmark's table: builds the Windows tree and runs
 # marovan_run_bench under Wine in a private Xvfb. Arguments are the document
-# sizes in MiB (default 16,256,1024), or "sub-search" or "nested" for that row alone. About
+# sizes in MiB (default 16,256,1024), or "copying", "sub-search" or "nested" for that row alone. About
 # six minutes on a 2-core machine. With --partial first, only the row of
 # reading what the links need (1 GiB documents by default), about two minutes.
 set -euo pipefail

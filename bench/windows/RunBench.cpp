@@ -991,10 +991,11 @@ int wmain(int argc, wchar_t** argv) {
             return 2;
         }
         std::vector<std::size_t> sizes = {16, 256, 1024};
-        // "sub-search" or "nested" instead of the sizes runs that row alone.
+        // "copying", "sub-search" or "nested" instead of the sizes runs that row alone.
+        const bool copyingOnly = argc > 3 && std::wstring_view(argv[3]) == L"copying";
         const bool subSearchOnly = argc > 3 && std::wstring_view(argv[3]) == L"sub-search";
         const bool nestedOnly = argc > 3 && std::wstring_view(argv[3]) == L"nested";
-        if (argc > 3 && !subSearchOnly && !nestedOnly)
+        if (argc > 3 && !copyingOnly && !subSearchOnly && !nestedOnly)
             sizes = ParseSizes(fs::path(argv[3]).string().c_str());
         std::sort(sizes.begin(), sizes.end());
 
@@ -1019,6 +1020,11 @@ int wmain(int argc, wchar_t** argv) {
                     kRounds);
         if (partialOnly) {
             ReadingOnlyWhatTheLinksNeed(paths, sizes.back());
+            return 0;
+        }
+        if (copyingOnly) {
+            ResolvingAndCopying(paths);
+            fs::remove_all(paths.root);
             return 0;
         }
         if (subSearchOnly) {

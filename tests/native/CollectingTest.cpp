@@ -97,6 +97,24 @@ TEST_F(CollectingTest, CollectingAgainIntoTheSameFolderCopiesNothing) {
     EXPECT_TRUE(Events("copy").empty());
     EXPECT_TRUE(Events("recycle").empty());
     EXPECT_EQ(view.messages.back().text, u"画像収集が完了しました。\r\n成功：  2個\r\n失敗：  0個");
+    // Size and time settle it: no file had to be opened for its identity.
+    EXPECT_TRUE(system.identityLookups.empty());
+}
+
+TEST_F(CollectingTest, OneFileIsOneImageEvenWhenItsTimeMovedBetweenTheLooks) {
+    // The link names the file in the destination by another path; it was
+    // written to between the two looks, so only its identity tells.
+    Record("C:\\i\\a.png");
+    File(u"C:\\i\\a.png", "image");
+    File(u"D:\\collected\\a.png", "image");
+    system.ids[u"C:\\i\\a.png"] = system.ids[u"D:\\collected\\a.png"] = 7;
+    system.times[u"C:\\i\\a.png"] = 1'000'000'000;
+    system.times[u"D:\\collected\\a.png"] = 1'100'000'000;
+    Run();
+    EXPECT_EQ(Outcomes(), std::vector<Outcome>{Outcome::AlreadyThere});
+    EXPECT_TRUE(Events("copy").empty());
+    EXPECT_TRUE(Events("recycle").empty());
+    EXPECT_FALSE(system.identityLookups.empty());
 }
 
 // A file of the link's name already in the destination, and what is done

@@ -200,17 +200,20 @@ public:
         const auto file = files.find(key);
         if (file == files.end())
             return std::nullopt;
-        auto [id, added] = ids.try_emplace(key, nextId);
-        if (added)
-            ++nextId;
-        auto [time, timed] = times.try_emplace(key, id->second * 1'000'000'000LL);
-        FileFacts facts;
-        facts.hasId = true;
-        facts.id[0] = static_cast<std::uint8_t>(id->second);
-        facts.id[1] = static_cast<std::uint8_t>(id->second >> 8);
-        facts.size = file->second.size();
-        facts.lastWrite = time->second;
-        return facts;
+        auto [time, timed] = times.try_emplace(key, IdOf(key) * 1'000'000'000LL);
+        return FileFacts{file->second.size(), time->second};
+    }
+    std::optional<FileIdentity> IdentityOf(std::u16string_view path) override {
+        const std::u16string key(path);
+        if (!files.count(key))
+            return std::nullopt;
+        identityLookups.push_back(key);
+        const int id = IdOf(key);
+        FileIdentity identity;
+        identity.hasId = true;
+        identity.id[0] = static_cast<std::uint8_t>(id);
+        identity.id[1] = static_cast<std::uint8_t>(id >> 8);
+        return identity;
     }
     bool SameFileName(std::u16string_view a, std::u16string_view b) override {
         const auto upper = [](char16_t c) {
@@ -272,7 +275,7 @@ public:
         const std::u16string key(target);
         if (files.count(key))
             return u"The file exists.\r\n";
-        FactsOf(source); // its time, before it is copied
+        FactsOf(source); // its identity and time, before it is copied
         files[key] = files.at(std::u16string(source));
         times[key] = times.at(std::u16string(source));
         return std::nullopt;
@@ -321,11 +324,20 @@ public:
     std::map<std::u16string, std::int64_t> times; // last writes, 100 ns units
     Recycling recycling = Recycling::Recycled;
     std::vector<std::vector<std::uint8_t>> trash;
+    // Paths that name one file; each other file has an identity of its own.
+    std::map<std::u16string, unsigned> ids;
+    std::vector<std::u16string> identityLookups; // every file opened for its identity
 
 private:
+    unsigned IdOf(const std::u16string& path) {
+        const auto [id, added] = ids.try_emplace(path, nextId);
+        if (added)
+            ++nextId;
+        return id->second;
+    }
+
     FakeView& view_;
-    std::map<std::u16string, unsigned> ids;
-    unsigned nextId = 1;
+    unsigned nextId = 1000;
 };
 
 inline std::vector<std::uint8_t> Bytes(std::string_view text) {

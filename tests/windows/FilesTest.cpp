@@ -200,7 +200,7 @@ TEST_F(FilesTest, ACopyKeepsItsTimeAndNeverReplacesAFile) {
     ASSERT_TRUE(source && copy);
     EXPECT_EQ(copy->lastWrite, source->lastWrite);
     EXPECT_EQ(copy->size, source->size);
-    EXPECT_NE(copy->id, source->id);
+    EXPECT_NE(IdentityOf(destination + L"\\画像.psd")->id, IdentityOf(image)->id);
 
     Write(L"dest\\a.png", "old");
     EXPECT_EQ(CopyNewFile(Write(L"a.png", "new"), destination + L"\\a.png", {}),
@@ -208,21 +208,31 @@ TEST_F(FilesTest, ACopyKeepsItsTimeAndNeverReplacesAFile) {
     EXPECT_EQ(ReadBytes(destination + L"\\a.png"), "old");
 }
 
-TEST_F(FilesTest, FactsTellOneFileByAnySpellingAndNothingElse) {
+TEST_F(FilesTest, FactsAndIdentityTellOneFileByAnySpellingAndNothingElse) {
     const std::wstring image = Write(L"a.png", "img");
     Folder(L"same");
     const auto facts = FactsOf(image);
     ASSERT_TRUE(facts);
-    EXPECT_TRUE(facts->hasId);
     EXPECT_EQ(facts->size, 3u);
-    const auto again = FactsOf(temp / L"same\\..\\a.png");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(image.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(facts->lastWrite,
+              static_cast<std::int64_t>(
+                  (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                  data.ftLastWriteTime.dwLowDateTime));
+    const auto identity = IdentityOf(image);
+    ASSERT_TRUE(identity);
+    EXPECT_TRUE(identity->hasId);
+    const auto again = IdentityOf(temp / L"same\\..\\a.png");
     ASSERT_TRUE(again);
-    EXPECT_EQ(again->id, facts->id);
-    EXPECT_EQ(again->volume, facts->volume);
-    EXPECT_NE(FactsOf(Write(L"b.png", "img"))->id, facts->id);
+    EXPECT_EQ(again->id, identity->id);
+    EXPECT_EQ(again->volume, identity->volume);
+    EXPECT_NE(IdentityOf(Write(L"b.png", "img"))->id, identity->id);
     for (const std::wstring& none : {temp / L"missing.png", temp / L"same", std::wstring(L"NUL"),
-                                     std::wstring(L"COM1"), std::wstring()})
+                                     std::wstring(L"COM1"), std::wstring()}) {
         EXPECT_FALSE(FactsOf(none)) << std::string(none.begin(), none.end());
+        EXPECT_FALSE(IdentityOf(none)) << std::string(none.begin(), none.end());
+    }
 }
 
 TEST(FileNames, CompareWithoutCaseAsTheFileSystemDoes) {
@@ -330,6 +340,7 @@ TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopied) {
     const std::u16string source(image.begin(), image.end());
     EXPECT_EQ(system.Locate(source, {}), RunSystem::Presence::File);
     EXPECT_TRUE(system.FactsOf(source));
+    EXPECT_TRUE(system.IdentityOf(source));
     const std::wstring destination = Folder(L"dest");
     EXPECT_EQ(system.CopyImage(source, View(destination + L"\\deep.png"), {}), std::nullopt);
     EXPECT_EQ(ReadBytes(destination + L"\\deep.png"), "deep");
