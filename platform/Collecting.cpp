@@ -115,6 +115,7 @@ std::optional<FileFacts> FactsOf(std::wstring_view path) noexcept {
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return std::nullopt;
         // A link's own attributes are not its file's: those take opening it.
+        // Wine's CreateSymbolicLinkW makes nothing, so only Windows comes here.
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             const auto file = OpenForAttributes(path);
             if (!file)
