@@ -134,6 +134,53 @@ TEST_F(Outcomes, ADifferentFileOfTheNameGoesToTheRecycleBinFirst) {
     untouched.ExpectUnchanged();
 }
 
+// A Recycle Bin that cannot take the file: the shell warns that it would be
+// destroyed for good, and the user says no. Wine's Recycle Bin is
+// $XDG_DATA_HOME/Trash; a file of that name makes it unusable, and Wine then
+// asks in a box of its own.
+TEST_F(Outcomes, DecliningToDestroyTheOldFileKeepsItAndTheImageFails) {
+    const fs::path a = Image(images / L"a.png", 8);
+    const fs::path c = Image(images / L"c.png", 9);
+    const Bytes old = PngImage(10);
+    WriteAged(destination / L"a.png", old);
+    const Snapshot untouched({images});
+    // The variable holds a Unix path, which Wine's side of the program reads.
+    const std::wstring shared = ::_wgetenv(L"XDG_DATA_HOME");
+    const std::wstring name = L"declined-" + std::to_wstring(::GetCurrentProcessId());
+    const fs::path data = PathFromEnvironment(L"XDG_DATA_HOME") / name;
+    fs::create_directories(data);
+    WriteBytes(data / L"Trash", Cp932(L"not a folder"));
+    // The program takes its environment from this process at its start.
+    struct DataHome {
+        std::wstring shared;
+        fs::path data;
+        ~DataHome() {
+            ::SetEnvironmentVariableW(L"XDG_DATA_HOME", shared.c_str());
+            std::error_code ignored;
+            fs::remove_all(data, ignored);
+        }
+    } dataHome{shared, data};
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", (shared + L"/" + name).c_str()));
+    Marovan app = Marovan::Start();
+    ::SetEnvironmentVariableW(L"XDG_DATA_HOME", shared.c_str());
+    app.WaitForMainWindow();
+    app.PressDetailsToggle();
+    const fs::path document = documents / L"doc.ai";
+    WriteBytes(document, AiDocument({a.wstring(), c.wstring()}));
+    app.Collect(destination, document);
+    const HWND warning = app.WaitForWindow(L"#32770", L"ファイルの削除の確認");
+    ASSERT_NE(warning, nullptr);
+    ::PostMessageW(::GetDlgItem(warning, IDNO), BM_CLICK, 0, 0);
+    const RunOutcome outcome = AnswerUntilLastBox(app, milliseconds(60000));
+    ExpectNoSystemBoxes(outcome);
+    ExpectSummary(outcome.last, {L"○", L"○"}, 1);
+    EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", old}, {L"c.png", ReadBytes(c)}}));
+    EXPECT_EQ(app.StatusOfRow(1), L"保存フォルダの同名ファイルを残したため、コピーしていません");
+    EXPECT_EQ(app.StatusOfRow(2), L"コピーしました");
+    EXPECT_EQ(NamesIn(data), std::vector<std::wstring>{L"Trash"}) << "something went to a trash";
+    untouched.ExpectUnchanged();
+}
+
 TEST_F(Outcomes, ALockedFileOfTheNameIsKeptAndTheImageRefusedWithoutADialog) {
     const fs::path a = Image(images / L"a.png", 5);
     const fs::path c = Image(images / L"c.png", 6);
