@@ -1,8 +1,9 @@
-// Start-up: the application title, the main window (whose creation performs
-// the start-up runs), then the message loop until the main window closes.
+// Start-up: the process's error mode, the application title, the main window (whose creation
+// performs the start-up runs), then the message loop until the main window closes.
 
 #include "main/TF_main.h"
 #include "platform/Dpi.h"
+#include "platform/Files.h"
 #include "platform/Handles.h"
 #include "platform/Window.h"
 
@@ -10,6 +11,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     using namespace marovan;
+    win::FailCriticalErrorsSilently();
     win::EnableDpiAwareness();
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);

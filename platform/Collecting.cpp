@@ -101,6 +101,57 @@ void CALLBACK RunCopy(PTP_CALLBACK_INSTANCE instance, PVOID data) noexcept {
     ::SetEventWhenCallbackReturns(instance, job->done.get());
 }
 
+// The shell's own failure codes, as its documentation lists them, and the
+// system's code of the same meaning.
+struct ShellFailure {
+    int code;
+    DWORD error;
+};
+constexpr int kShellCodesFirst = 0x71;    // the first of the shell's own codes
+constexpr int kShellCodesLast = 0xB7;     // "MAX_PATH was exceeded", the last
+constexpr int kShellUnknownError = 0x402; // "typically an invalid path"
+constexpr int kOnDestination = 0x10000;   // or-ed in: the failure was at the destination
+constexpr ShellFailure kShellFailures[] = {
+    {0x71, ERROR_INVALID_PARAMETER},    // source and destination are one file
+    {0x72, ERROR_INVALID_PARAMETER},    // several sources, one destination
+    {0x73, ERROR_NOT_SAME_DEVICE},      // a rename into another folder
+    {0x74, ERROR_ACCESS_DENIED},        // a root folder cannot be moved or renamed
+    {0x75, ERROR_CANCELLED},            // cancelled by the user or silently
+    {0x76, ERROR_INVALID_PARAMETER},    // the destination lies inside the source
+    {0x78, ERROR_ACCESS_DENIED},        // the source's security settings
+    {0x79, ERROR_FILENAME_EXCED_RANGE}, // a path of MAX_PATH or more
+    {0x7A, ERROR_INVALID_PARAMETER},    // several destinations
+    {0x7C, ERROR_BAD_PATHNAME},         // an invalid path
+    {0x7D, ERROR_INVALID_PARAMETER},    // source and destination in one folder
+    {0x7E, ERROR_ALREADY_EXISTS},       // the destination is a file
+    {0x80, ERROR_ALREADY_EXISTS},       // the destination is a folder
+    {0x81, ERROR_FILENAME_EXCED_RANGE}, // a name of MAX_PATH or more
+    {0x82, ERROR_WRITE_PROTECT},        // the destination is a CD-ROM
+    {0x83, ERROR_WRITE_PROTECT},        // ... a DVD
+    {0x84, ERROR_WRITE_PROTECT},        // ... a recordable CD
+    {0x85, ERROR_FILE_TOO_LARGE},       // too large for the destination
+    {0x86, ERROR_WRITE_PROTECT},        // the source is on a CD-ROM
+    {0x87, ERROR_WRITE_PROTECT},        // ... a DVD
+    {0x88, ERROR_WRITE_PROTECT},        // ... a recordable CD
+    {0xB7, ERROR_FILENAME_EXCED_RANGE}, // MAX_PATH exceeded on the way
+    {kShellUnknownError, ERROR_BAD_PATHNAME},
+    {0x74 | kOnDestination, ERROR_ACCESS_DENIED}, // the destination is a root folder
+};
+// A failure whose cause nobody told: said as such, not as some cause it
+// might have had. No code of the system's own says that in plain words; the
+// system's messages hold this one's too.
+constexpr DWORD kUnexplained = static_cast<DWORD>(E_FAIL);
+
+// Why a file the shell said it recycled is still there: what the system
+// says when asked to delete it now, or, when it would let it go, that no
+// cause is known.
+DWORD WhyStillThere(const std::wstring& path) noexcept {
+    const UniqueFile probe(::CreateFileW(path.c_str(), DELETE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    return probe ? kUnexplained : ::GetLastError();
+}
+
 } // namespace
 
 std::optional<FileFacts> FactsOf(std::wstring_view path) noexcept {
@@ -250,6 +301,15 @@ std::optional<bool> AskWithin(std::function<bool()> question, DWORD patience,
     }
 }
 
+DWORD ShellOperationError(int result) noexcept {
+    for (const ShellFailure& failure : kShellFailures)
+        if (failure.code == result)
+            return failure.error;
+    const bool shellsOwn = (result >= kShellCodesFirst && result <= kShellCodesLast) ||
+                           (result & kOnDestination) != 0 || result < 0;
+    return shellsOwn ? kUnexplained : static_cast<DWORD>(result);
+}
+
 RecycleResult MoveToRecycleBin(HWND owner, std::wstring_view path) noexcept {
     try {
         const std::wstring name(path);
@@ -279,9 +339,9 @@ RecycleResult MoveToRecycleBin(HWND owner, std::wstring_view path) noexcept {
         if (operation.fAnyOperationsAborted)
             return {Recycled::Declined};
         if (result != 0)
-            return {Recycled::Failed, static_cast<DWORD>(result)};
+            return {Recycled::Failed, ShellOperationError(result)};
         if (::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return {Recycled::Failed, ERROR_ACCESS_DENIED};
+            return {Recycled::Failed, WhyStillThere(name)};
         return {Recycled::Yes};
     } catch (...) {
         return {Recycled::Failed, ERROR_NOT_ENOUGH_MEMORY};

@@ -40,6 +40,14 @@ DWORD CopyNewFile(std::wstring_view source, std::wstring_view target,
 std::optional<bool> AskWithin(std::function<bool()> question, DWORD patience,
                               const std::function<void()>& whileWaiting);
 
+// The system's error code nearest to what the shell's file operation
+// returned. Some of its values are the shell's own codes, older than the
+// system's, which the same numbers mean something else; those are turned
+// into the system's code of that meaning, and a value the shell does not
+// explain into a failure without a known cause. Any other value is the
+// system's code already.
+DWORD ShellOperationError(int result) noexcept;
+
 // Moves a file to the Recycle Bin. Where the file would be destroyed for good
 // instead, the shell asks the user first.
 enum class Recycled { Yes, Declined, Failed };

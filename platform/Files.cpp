@@ -130,6 +130,10 @@ std::optional<std::wstring> WholePath(const std::wstring& given) {
 
 } // namespace
 
+void FailCriticalErrorsSilently() noexcept {
+    ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS);
+}
+
 std::wstring FullPath(std::wstring_view path) {
     std::wstring given(path);
     return WholePath(given).value_or(given);

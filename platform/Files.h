@@ -57,6 +57,12 @@ DocumentBytes ReadWholeFile(std::wstring_view path,
 // Shorter paths, and paths already in that form, are returned as they are.
 std::wstring LongPathForm(std::wstring_view path);
 
+// Makes the system fail a call that touches a drive without a disk (or any
+// other critical error) instead of asking the user in a box of its own, as
+// it would for each file of a run; the rest of the process's error mode is
+// kept.
+void FailCriticalErrorsSilently() noexcept;
+
 // The path made whole against the current folder ("." and ".." resolved);
 // the path as given when the system cannot.
 std::wstring FullPath(std::wstring_view path);

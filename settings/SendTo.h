@@ -22,20 +22,22 @@ bool IsRegistered();
 // The user's Send To folder as the shell knows it (FOLDERID_SendTo), or, when
 // the shell cannot tell, the per-user "Shell Folders" value, which Windows
 // keeps only for compatibility and which can be stale; empty when neither has
-// one.
-std::wstring SendToFolder();
+// one, and then `whyNone`, when given, holds the shell's reason.
+std::wstring SendToFolder(HRESULT* whyNone = nullptr);
 
 // SendToFolder with the shell's look-up given (SHGetKnownFolderPath's form).
 using KnownFolderLookup = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
-std::wstring SendToFolderWith(KnownFolderLookup lookup);
+std::wstring SendToFolderWith(KnownFolderLookup lookup, HRESULT* whyNone = nullptr);
 
 // The "Shell Folders" value alone, read only; empty when the key or the value
 // is missing.
 std::wstring ShellFoldersSendTo();
 
-// Apply for a given Send To folder and executable. Without a folder nothing is
-// done: the shortcut would otherwise land at the root of the current drive.
-void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable);
+// Apply for a given Send To folder and executable. Without a folder there is
+// no shortcut to delete, and one to be made is a failure with `whyNoFolder`,
+// the shell's reason: it must not land at the root of the current drive.
+void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable,
+             HRESULT whyNoFolder = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
 
 // The shortcut's place in a Send To folder.
 std::wstring ShortcutPath(std::wstring_view sendToFolder);

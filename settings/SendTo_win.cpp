@@ -18,18 +18,21 @@ constexpr wchar_t kSendToValue[] = L"SendTo";
 constexpr wchar_t kShortcutName[] = L"\\Marovan.lnk";
 } // namespace
 
-std::wstring SendToFolder() {
-    return SendToFolderWith(&::SHGetKnownFolderPath);
+std::wstring SendToFolder(HRESULT* whyNone) {
+    return SendToFolderWith(&::SHGetKnownFolderPath, whyNone);
 }
 
-std::wstring SendToFolderWith(KnownFolderLookup lookup) {
+std::wstring SendToFolderWith(KnownFolderLookup lookup, HRESULT* whyNone) {
     PWSTR raw = nullptr;
     const HRESULT result = lookup(FOLDERID_SendTo, KF_FLAG_DEFAULT, nullptr, &raw);
     // The string is the caller's to free whether the look-up succeeded or not.
     const win::UniqueCoTaskString path(raw);
     if (SUCCEEDED(result) && path && *path.get())
         return path.get();
-    return ShellFoldersSendTo();
+    std::wstring folder = ShellFoldersSendTo();
+    if (whyNone)
+        *whyNone = FAILED(result) ? result : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    return folder;
 }
 
 std::wstring ShellFoldersSendTo() {
@@ -65,9 +68,17 @@ std::wstring ShortcutPath(std::wstring_view sendToFolder) {
     return std::wstring(sendToFolder) + kShortcutName;
 }
 
-void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable) {
-    if (sendToFolder.empty())
-        return;
+void ApplyAt(bool registered, std::wstring_view sendToFolder, std::wstring_view executable,
+             HRESULT whyNoFolder) {
+    if (sendToFolder.empty()) {
+        if (!registered)
+            return;
+        if (SUCCEEDED(whyNoFolder))
+            whyNoFolder = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        const std::wstring reason = win::SystemMessage(static_cast<unsigned long>(whyNoFolder));
+        throw Failure(u"「送る」フォルダがありません：" +
+                      std::u16string(TrimmedDescription(win::View(reason))));
+    }
     const std::wstring shortcut = ShortcutPath(sendToFolder);
     if (registered) {
         win::SaveShellLink(shortcut, executable, settings::FolderOf(executable));
@@ -91,7 +102,9 @@ bool IsRegistered() {
 }
 
 void Apply(bool registered) {
-    ApplyAt(registered, SendToFolder(), settings::ExecutablePath());
+    HRESULT whyNone = S_OK;
+    const std::wstring folder = SendToFolder(&whyNone);
+    ApplyAt(registered, folder, settings::ExecutablePath(), whyNone);
 }
 
 } // namespace marovan::sendto

@@ -95,6 +95,7 @@ TEST_F(BadInputDestination, NamesTakenByFoldersOrLockedFilesRefuseTheirCopies) {
         ::CloseHandle(held);
     }
     PrintSystemBoxes("names-taken", outcome);
+    ExpectNoSystemBoxes(outcome);
     // How refused copies count is BadInputLink.ARefusedCopyCountsAsAFailure.
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
     // a.png and b.png are refused.
@@ -229,6 +230,7 @@ TEST_F(BadInputDestination, ADriveRootThatTakesNoFileGetsNothingAndNothingLandsE
     app.ChooseDocument(document);
     const RunOutcome outcome = AnswerUntilLastBox(app);
     PrintSystemBoxes("refusing-root", outcome);
+    ExpectNoSystemBoxes(outcome);
     // How refused copies count is BadInputLink.ARefusedCopyCountsAsAFailure.
     EXPECT_TRUE(IsProgramsLastBox(outcome.last));
     // a.png is refused; the document's own copy is no link and not counted,

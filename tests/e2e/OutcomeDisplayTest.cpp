@@ -113,6 +113,7 @@ TEST_F(OutcomeDisplay, OfTwoSameNamedImagesTheLaterShowsRedWithWhy) {
     const fs::path second = Image(images / L"other2" / L"same.png", 2);
     const fs::path document = documents / L"doc.ai";
     WriteBytes(document, AiDocument({first.wstring(), second.wstring()}));
+    const Snapshot untouched({images, documents});
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
     app.PressDetailsToggle();
@@ -126,6 +127,7 @@ TEST_F(OutcomeDisplay, OfTwoSameNamedImagesTheLaterShowsRedWithWhy) {
     EXPECT_EQ(TipForRow(app, 2), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
     EXPECT_EQ(app.StatusOfRow(1), L"コピーしました");
     EXPECT_EQ(app.StatusOfRow(2), L"同じ名前の別の画像を先にコピーしたため、コピーしていません");
+    untouched.ExpectUnchanged();
 }
 
 TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {

@@ -46,10 +46,19 @@ Stamp StampOf(const fs::path& file) {
 class Outcomes : public testing::Test {
 protected:
     fs::path Image(const fs::path& path, unsigned seed) {
-        fs::create_directories(path.parent_path());
-        WriteBytes(path, PngImage(seed));
+        WriteAged(path, PngImage(seed));
         return path;
     }
+    // Each file written an hour apart from the last, as files made on
+    // different occasions are: two of one size written within 2 seconds
+    // would be taken for the same image, and a scenario about different
+    // images would not reach what it is about.
+    void WriteAged(const fs::path& path, const Bytes& bytes) {
+        fs::create_directories(path.parent_path());
+        WriteBytes(path, bytes);
+        fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(++age_));
+    }
+    int age_ = 0;
     RunOutcome Run(const Marovan& app, const std::vector<std::wstring>& links) {
         const fs::path document = documents / L"doc.ai";
         WriteBytes(document, AiDocument(links));
@@ -65,24 +74,33 @@ protected:
 TEST_F(Outcomes, CollectingAgainIntoTheSameFolderRewritesNothing) {
     const fs::path a = Image(images / L"a.png", 1);
     const fs::path b = Image(images / L"写真" / L"b.png", 2);
+    const fs::path c = Image(images / L"別" / L"c.png", 3);
+    const Snapshot untouched({images});
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
-    const RunOutcome first = Run(app, {a.wstring(), b.wstring(), a.wstring()});
+    app.PressDetailsToggle();
+    const std::vector<std::wstring> links{a.wstring(), b.wstring(), c.wstring()};
+    const RunOutcome first = Run(app, links);
     ExpectNoSystemBoxes(first);
     ExpectSummary(first.last, {L"○", L"○", L"○"});
-    const std::map<std::wstring, Bytes> expected{{L"a.png", ReadBytes(a)},
-                                                 {L"b.png", ReadBytes(b)}};
+    const std::map<std::wstring, Bytes> expected{
+        {L"a.png", ReadBytes(a)}, {L"b.png", ReadBytes(b)}, {L"c.png", ReadBytes(c)}};
     EXPECT_EQ(HashesOf(destination), HashesOfFiles(expected));
     const Stamp stampA = StampOf(destination / L"a.png");
     const Stamp stampB = StampOf(destination / L"b.png");
+    const Stamp stampC = StampOf(destination / L"c.png");
     EXPECT_EQ(stampA.lastWrite, StampOf(a).lastWrite) << "a copy keeps its source's time";
 
-    const RunOutcome second = Run(app, {a.wstring(), b.wstring(), a.wstring()});
+    const RunOutcome second = Run(app, links);
     ExpectNoSystemBoxes(second);
     ExpectSummary(second.last, {L"○", L"○", L"○"});
     EXPECT_EQ(HashesOf(destination), HashesOfFiles(expected));
     EXPECT_EQ(StampOf(destination / L"a.png"), stampA) << "a.png was written again";
     EXPECT_EQ(StampOf(destination / L"b.png"), stampB) << "b.png was written again";
+    EXPECT_EQ(StampOf(destination / L"c.png"), stampC) << "c.png was written again";
+    for (std::size_t row = 1; row <= links.size(); ++row)
+        EXPECT_EQ(app.StatusOfRow(row), L"保存フォルダに同じファイルがあります") << "row " << row;
+    untouched.ExpectUnchanged();
 }
 
 // Wine's Recycle Bin is the freedesktop trash under XDG_DATA_HOME, which the
@@ -99,13 +117,15 @@ std::optional<fs::path> InTrash(const Bytes& content) {
 TEST_F(Outcomes, ADifferentFileOfTheNameGoesToTheRecycleBinFirst) {
     const fs::path a = Image(images / L"a.png", 3);
     const Bytes old = PngImage(4);
-    WriteBytes(destination / L"a.png", old);
+    WriteAged(destination / L"a.png", old);
     const Snapshot untouched({images});
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
+    app.PressDetailsToggle();
     const RunOutcome outcome = Run(app, {a.wstring()});
     ExpectNoSystemBoxes(outcome);
     ExpectSummary(outcome.last, {L"○"});
+    EXPECT_EQ(app.StatusOfRow(1), L"保存フォルダの同名ファイルをごみ箱に移して、コピーしました");
     EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", ReadBytes(a)}}));
     const auto recycled = InTrash(old);
     EXPECT_TRUE(recycled) << "the old a.png is not in the Recycle Bin";
@@ -114,13 +134,62 @@ TEST_F(Outcomes, ADifferentFileOfTheNameGoesToTheRecycleBinFirst) {
     untouched.ExpectUnchanged();
 }
 
+// A Recycle Bin that cannot take the file: the shell warns that it would be
+// destroyed for good, and the user says no. Wine's Recycle Bin is
+// $XDG_DATA_HOME/Trash; a file of that name makes it unusable, and Wine then
+// asks in a box of its own.
+TEST_F(Outcomes, DecliningToDestroyTheOldFileKeepsItAndTheImageFails) {
+    const fs::path a = Image(images / L"a.png", 8);
+    const fs::path c = Image(images / L"c.png", 9);
+    const Bytes old = PngImage(10);
+    WriteAged(destination / L"a.png", old);
+    const Snapshot untouched({images});
+    // The variable holds a Unix path, which Wine's side of the program reads.
+    const std::wstring shared = ::_wgetenv(L"XDG_DATA_HOME");
+    const std::wstring name = L"declined-" + std::to_wstring(::GetCurrentProcessId());
+    const fs::path data = PathFromEnvironment(L"XDG_DATA_HOME") / name;
+    fs::create_directories(data);
+    WriteBytes(data / L"Trash", Cp932(L"not a folder"));
+    // The program takes its environment from this process at its start.
+    struct DataHome {
+        std::wstring shared;
+        fs::path data;
+        ~DataHome() {
+            ::SetEnvironmentVariableW(L"XDG_DATA_HOME", shared.c_str());
+            std::error_code ignored;
+            fs::remove_all(data, ignored);
+        }
+    } dataHome{shared, data};
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", (shared + L"/" + name).c_str()));
+    Marovan app = Marovan::Start();
+    ::SetEnvironmentVariableW(L"XDG_DATA_HOME", shared.c_str());
+    app.WaitForMainWindow();
+    app.PressDetailsToggle();
+    const fs::path document = documents / L"doc.ai";
+    WriteBytes(document, AiDocument({a.wstring(), c.wstring()}));
+    app.Collect(destination, document);
+    const HWND warning = app.WaitForWindow(L"#32770", L"ファイルの削除の確認");
+    ASSERT_NE(warning, nullptr);
+    ::PostMessageW(::GetDlgItem(warning, IDNO), BM_CLICK, 0, 0);
+    const RunOutcome outcome = AnswerUntilLastBox(app, milliseconds(60000));
+    ExpectNoSystemBoxes(outcome);
+    ExpectSummary(outcome.last, {L"○", L"○"}, 1);
+    EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", old}, {L"c.png", ReadBytes(c)}}));
+    EXPECT_EQ(app.StatusOfRow(1), L"保存フォルダの同名ファイルを残したため、コピーしていません");
+    EXPECT_EQ(app.StatusOfRow(2), L"コピーしました");
+    EXPECT_EQ(NamesIn(data), std::vector<std::wstring>{L"Trash"}) << "something went to a trash";
+    untouched.ExpectUnchanged();
+}
+
 TEST_F(Outcomes, ALockedFileOfTheNameIsKeptAndTheImageRefusedWithoutADialog) {
     const fs::path a = Image(images / L"a.png", 5);
     const fs::path c = Image(images / L"c.png", 6);
     const Bytes old = PngImage(7);
-    WriteBytes(destination / L"a.png", old);
+    WriteAged(destination / L"a.png", old);
+    const Snapshot untouched({images});
     Marovan app = Marovan::Start();
     app.WaitForMainWindow();
+    app.PressDetailsToggle();
     RunOutcome outcome;
     {
         const LockedFile lock(destination / L"a.png");
@@ -130,32 +199,55 @@ TEST_F(Outcomes, ALockedFileOfTheNameIsKeptAndTheImageRefusedWithoutADialog) {
     ExpectNoSystemBoxes(outcome);
     ExpectSummary(outcome.last, {L"○", L"○"}, 1);
     EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"a.png", old}, {L"c.png", ReadBytes(c)}}));
+    const std::wstring refused = app.StatusOfRow(1);
+    const std::wstring says = L"コピーできませんでした：";
+    EXPECT_EQ(refused.substr(0, says.size()), says);
+    EXPECT_GT(refused.size(), says.size()) << "the system's reason is missing";
+    EXPECT_EQ(app.StatusOfRow(2), L"コピーしました");
+    untouched.ExpectUnchanged();
 }
 
 TEST_F(Outcomes, PathsThatNeedACurrentFolderOrDriveFindNothing) {
     // Files of those names where a current folder or the current drive would
-    // find them: beside the program, and at the root of drive C.
+    // find them: beside the program, and where each path leads from the root
+    // of drive C.
     const std::wstring names[] = {L"marovan-relative.png", L"marovan-rooted.png",
-                                  L"marovan-drive-relative.png"};
+                                  L"marovan-drive-relative.png", L"marovan-mac.png"};
     Marovan app = Marovan::Start({}, [&](const fs::path& folder) {
-        for (unsigned i = 0; i < 3; ++i)
+        for (unsigned i = 0; i < std::size(names); ++i)
             WriteBytes(folder / names[i], PngImage(10 + i));
     });
-    struct RootFiles {
-        const std::wstring* names;
-        RootFiles(const std::wstring* n)
-            : names(n) {
-            for (unsigned i = 0; i < 3; ++i)
-                WriteBytes(fs::path(L"C:\\") / names[i], PngImage(20 + i));
+    // Removed at the end with the folders made for them.
+    struct Traps {
+        std::vector<fs::path> files;
+        std::vector<fs::path> madeFolders;
+        ~Traps() {
+            std::error_code ignored;
+            for (const fs::path& file : files)
+                fs::remove(file, ignored);
+            for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
+                fs::remove(*folder, ignored);
         }
-        ~RootFiles() {
-            for (unsigned i = 0; i < 3; ++i)
-                ::DeleteFileW((std::wstring(L"C:\\") + names[i]).c_str());
+        void Plant(const fs::path& file, const Bytes& bytes) {
+            for (fs::path folder = file.parent_path(); !fs::exists(folder);
+                 folder = folder.parent_path())
+                madeFolders.insert(madeFolders.begin(), folder);
+            fs::create_directories(file.parent_path());
+            WriteBytes(file, bytes);
+            files.push_back(file);
         }
-    } rootFiles(names);
+    } traps;
+    const fs::path root = L"C:\\";
+    for (unsigned i = 0; i < 3; ++i)
+        traps.Plant(root / names[i], PngImage(20 + i));
+    traps.Plant(root / L"Users" / L"k" / names[3], PngImage(23));
+    // Wine takes a path that starts with "/" for one of the Unix root (Z:).
+    const std::wstring mac = L"/Users/k/" + names[3];
+    wchar_t resolved[MAX_PATH] = {};
+    ASSERT_NE(::GetFullPathNameW(mac.c_str(), MAX_PATH, resolved, nullptr), 0u);
+    traps.Plant(resolved, PngImage(24));
     app.WaitForMainWindow();
-    const RunOutcome outcome =
-        Run(app, {names[0], L"\\" + names[1], L"C:" + names[2], L"/Users/k/" + names[0]});
+    const RunOutcome outcome = Run(app, {names[0], L"\\" + names[1], L"C:" + names[2], mac});
     ExpectNoSystemBoxes(outcome);
     ExpectSummary(outcome.last, {L"×", L"×", L"×", L"×"});
     EXPECT_EQ(ReadLinkRows(app).marks, (std::vector<std::wstring>{L"×", L"×", L"×", L"×"}));

@@ -14,7 +14,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <span>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -95,6 +98,17 @@ TEST(DesktopPath, IsAnExistingFolder) {
     const DWORD attributes = ::GetFileAttributesW(desktop.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(ErrorMode, CriticalErrorsFailSilentlyAndTheRestOfTheModeIsKept) {
+    const UINT before = ::GetErrorMode();
+    for (const UINT mode : {0u, static_cast<UINT>(SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX),
+                            static_cast<UINT>(SEM_FAILCRITICALERRORS)}) {
+        ::SetErrorMode(mode);
+        FailCriticalErrorsSilently();
+        EXPECT_EQ(::GetErrorMode(), mode | SEM_FAILCRITICALERRORS) << "from mode " << mode;
+    }
+    ::SetErrorMode(before);
 }
 
 class FilesTest : public testing::Test {
@@ -306,6 +320,54 @@ TEST_F(FilesTest, RecyclingMovesAFileAwayAndRefusesALockedOneWithoutAsking) {
     EXPECT_EQ(watch.seen(), 0);
 }
 
+// The shell's file operation answers partly in codes of its own, older than
+// the system's codes, whose numbers mean something else to the system: 0x78
+// would read "not implemented", 0xB7 "already exists".
+TEST(ShellOperationError, TellsTheShellsOwnCodesInTheSystemsAndPassesTheSystemsOn) {
+    struct Case {
+        int result;
+        DWORD error;
+    };
+    const DWORD unexplained = static_cast<DWORD>(E_FAIL);
+    const Case cases[] = {
+        // The shell's codes, by their meaning.
+        {0x75, ERROR_CANCELLED},
+        {0x78, ERROR_ACCESS_DENIED},
+        {0x79, ERROR_FILENAME_EXCED_RANGE},
+        {0x7C, ERROR_BAD_PATHNAME},
+        {0x81, ERROR_FILENAME_EXCED_RANGE},
+        {0x82, ERROR_WRITE_PROTECT},
+        {0x85, ERROR_FILE_TOO_LARGE},
+        {0x88, ERROR_WRITE_PROTECT},
+        {0xB7, ERROR_FILENAME_EXCED_RANGE},
+        {0x402, ERROR_BAD_PATHNAME},
+        {0x10074, ERROR_ACCESS_DENIED},
+        // The shell's, unexplained: a failure of no known cause.
+        {0x77, unexplained},
+        {0x7B, unexplained},
+        {0x90, unexplained},
+        {0x10000, unexplained},
+        {0x10081, unexplained},
+        {-1, unexplained},
+        // The system's own, as they are.
+        {ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+        {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+        {ERROR_SHARING_VIOLATION, ERROR_SHARING_VIOLATION},
+        {ERROR_DISK_FULL, ERROR_DISK_FULL},
+        {ERROR_FILENAME_EXCED_RANGE, ERROR_FILENAME_EXCED_RANGE},
+        {ERROR_CANCELLED, ERROR_CANCELLED},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShellOperationError(c.result), c.error) << std::hex << "0x" << c.result;
+    // Whatever the shell's range holds, its number is never read as the
+    // system's.
+    for (int result = 0x71; result <= 0xB7; ++result)
+        EXPECT_NE(ShellOperationError(result), static_cast<DWORD>(result))
+            << std::hex << "0x" << result;
+    // A failure of no known cause still has the system's words.
+    EXPECT_FALSE(SystemMessage(unexplained).starts_with(L"System error"));
+}
+
 TEST(LongPathForm, TakesPathsOfAnyLengthInTheFormTheSystemTakesAsTheyStand) {
     const std::wstring deep(300, L'd');
     struct Case {
@@ -322,7 +384,120 @@ TEST(LongPathForm, TakesPathsOfAnyLengthInTheFormTheSystemTakesAsTheyStand) {
         EXPECT_EQ(LongPathForm(c.path), c.form) << std::string(c.path.begin(), c.path.end());
 }
 
-TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopied) {
+// Notes the paths this program hands to the system's file calls, by putting
+// a stand-in into the program's own import table, which every call of the
+// program goes through, on any thread; the stand-in passes each call on.
+// Wine takes paths of any length in any form, so only what the calls were
+// given can show that a deep path went in the form that Windows needs.
+class FileCallWatch {
+public:
+    FileCallWatch() {
+        Watch("GetFileAttributesW", &NoteGetFileAttributes, realGetFileAttributes_);
+        Watch("GetFileAttributesExW", &NoteGetFileAttributesEx, realGetFileAttributesEx_);
+        Watch("CreateFileW", &NoteCreateFile, realCreateFile_);
+        Watch("CopyFileExW", &NoteCopyFileEx, realCopyFileEx_);
+    }
+    ~FileCallWatch() {
+        for (const Patched& patched : patched_)
+            Put(patched.slot, patched.real);
+        std::lock_guard lock(mutex_);
+        paths_.clear();
+    }
+    FileCallWatch(const FileCallWatch&) = delete;
+    FileCallWatch& operator=(const FileCallWatch&) = delete;
+
+    bool complete() const { return patched_.size() == 4; }
+    // The paths given since the last call.
+    static std::vector<std::wstring> Take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(paths_, {});
+    }
+
+private:
+    struct Patched {
+        void** slot;
+        void* real;
+    };
+
+    static void Note(LPCWSTR path) {
+        std::lock_guard lock(mutex_);
+        paths_.emplace_back(path ? path : L"");
+    }
+    static DWORD WINAPI NoteGetFileAttributes(LPCWSTR path) {
+        Note(path);
+        return realGetFileAttributes_(path);
+    }
+    static BOOL WINAPI NoteGetFileAttributesEx(LPCWSTR path, GET_FILEEX_INFO_LEVELS level,
+                                               LPVOID data) {
+        Note(path);
+        return realGetFileAttributesEx_(path, level, data);
+    }
+    static HANDLE WINAPI NoteCreateFile(LPCWSTR path, DWORD access, DWORD share,
+                                        LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                                        DWORD flags, HANDLE model) {
+        Note(path);
+        return realCreateFile_(path, access, share, security, disposition, flags, model);
+    }
+    static BOOL WINAPI NoteCopyFileEx(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress,
+                                      LPVOID data, LPBOOL cancel, DWORD flags) {
+        Note(from);
+        Note(to);
+        return realCopyFileEx_(from, to, progress, data, cancel, flags);
+    }
+
+    // The import table's entry for a function of kernel32 in this program.
+    static void** ImportSlot(const char* function) {
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* module =
+                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             module->Name; ++module) {
+            if (::lstrcmpiA(reinterpret_cast<const char*>(base + module->Name), "kernel32.dll") !=
+                    0 ||
+                !module->OriginalFirstThunk)
+                continue;
+            auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+            for (; name->u1.AddressOfData; ++name, ++slot) {
+                if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal))
+                    continue;
+                const auto* byName =
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+                if (std::string_view(reinterpret_cast<const char*>(byName->Name)) == function)
+                    return reinterpret_cast<void**>(&slot->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    static void Put(void** slot, void* value) {
+        DWORD protection = 0;
+        if (!::VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection))
+            return;
+        *slot = value;
+        ::VirtualProtect(slot, sizeof(*slot), protection, &protection);
+    }
+    template <class Function> void Watch(const char* name, Function stand, Function& real) {
+        void** slot = ImportSlot(name);
+        if (!slot)
+            return;
+        real = reinterpret_cast<Function>(*slot);
+        patched_.push_back({slot, *slot});
+        Put(slot, reinterpret_cast<void*>(stand));
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::vector<std::wstring> paths_;
+    static inline decltype(&::GetFileAttributesW) realGetFileAttributes_ = nullptr;
+    static inline decltype(&::GetFileAttributesExW) realGetFileAttributesEx_ = nullptr;
+    static inline decltype(&::CreateFileW) realCreateFile_ = nullptr;
+    static inline decltype(&::CopyFileExW) realCopyFileEx_ = nullptr;
+    std::vector<Patched> patched_;
+};
+
+TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopiedThroughItsLongForm) {
     std::wstring folder = temp.path();
     while (folder.size() < 300) {
         folder += L"\\" + std::wstring(40, L'f');
@@ -336,14 +511,31 @@ TEST_F(FilesTest, AnImageDeeperThanMaxPathIsFoundAndCopied) {
         DWORD written = 0;
         ASSERT_TRUE(::WriteFile(file.get(), "deep", 4, &written, nullptr));
     }
+    const std::wstring copy = folder + L"\\copy.png";
     WindowsRunSystem system;
     const std::u16string source(image.begin(), image.end());
-    EXPECT_EQ(system.Locate(source, {}), RunSystem::Presence::File);
-    EXPECT_TRUE(system.FactsOf(source));
-    EXPECT_TRUE(system.IdentityOf(source));
-    const std::wstring destination = Folder(L"dest");
-    EXPECT_EQ(system.CopyImage(source, View(destination + L"\\deep.png"), {}), std::nullopt);
-    EXPECT_EQ(ReadBytes(destination + L"\\deep.png"), "deep");
+    const FileCallWatch watch;
+    ASSERT_TRUE(watch.complete()) << "the program's file calls cannot be watched";
+    struct Step {
+        const char* what;
+        std::function<bool()> works;
+    };
+    const Step steps[] = {
+        {"Locate", [&] { return system.Locate(source, {}) == RunSystem::Presence::File; }},
+        {"FactsOf", [&] { return system.FactsOf(source).has_value(); }},
+        {"IdentityOf", [&] { return system.IdentityOf(source).has_value(); }},
+        {"CopyImage", [&] { return !system.CopyImage(source, View(copy), {}).has_value(); }},
+    };
+    for (const Step& step : steps) {
+        FileCallWatch::Take();
+        EXPECT_TRUE(step.works()) << step.what;
+        const std::vector<std::wstring> given = FileCallWatch::Take();
+        EXPECT_FALSE(given.empty()) << step.what << " called none of the watched calls";
+        for (const std::wstring& path : given)
+            EXPECT_TRUE(path.starts_with(L"\\\\?\\"))
+                << step.what << " gave " << std::string(path.begin(), path.end());
+    }
+    EXPECT_EQ(ReadBytes(LongPathForm(copy)), "deep");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "opt/TF_opt.h"
 
 #include "ScratchFolder.h"
+#include "ShellFolderValue.h"
 #include "platform/Handles.h"
 #include "resources/resource.h"
 #include "settings/SendTo.h"
@@ -388,6 +389,45 @@ TEST_F(OptionsDialog, RefusedWriteIsReportedAndTheDialogStaysOpen) {
     EXPECT_TRUE(closedByCancel);
     EXPECT_TRUE(test::IsDirectory(ini_));
     EXPECT_FALSE(Exists(shortcut_)) << "the Send To registration ran after the refused write";
+}
+
+// A user whose Send To folder is gone: the shell names none and the copy
+// for old programs is emptied with it, so there is nowhere to save the
+// shortcut. The tick is refused with the shell's reason, not dropped quietly.
+TEST_F(OptionsDialog, WithoutASendToFolderTheTickIsReportedWithTheReasonAndNotStored) {
+    const test::ShellFolderValue record(L"User Shell Folders");
+    const test::ShellFolderValue copy(L"Shell Folders");
+    record.Set(L"", REG_EXPAND_SZ);
+    copy.Remove();
+    HRESULT why = S_OK;
+    ASSERT_EQ(sendto::SendToFolder(&why), L"") << "the prefix still names a Send To folder";
+    ASSERT_TRUE(FAILED(why));
+    std::wstring report;
+    bool openAfterReport = false;
+    bool tickedAfterReport = true;
+    RunDialog([&](HWND dialog) {
+        Click(dialog, IDC_OPT_SENDTO);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)));
+        const HWND box = WaitForDialog(::GetWindowThreadProcessId(dialog, nullptr), L"Marovan");
+        if (!box)
+            return;
+        report = TextOf(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitUntilGone(box);
+        marker_.Await([&] { return !::IsWindowVisible(dialog); });
+        openAfterReport = ::IsWindowVisible(dialog) != FALSE;
+        tickedAfterReport = Checked(dialog, IDC_OPT_SENDTO);
+        Click(dialog, IDC_OPT_CANCEL);
+        WaitUntilGone(dialog);
+    });
+    const std::wstring says = L"「送る」フォルダがありません：";
+    EXPECT_EQ(report.substr(0, says.size()), says);
+    EXPECT_GT(report.size(), says.size() + 1) << "the shell's reason is missing";
+    EXPECT_TRUE(openAfterReport) << "the dialog must stay open";
+    EXPECT_FALSE(tickedAfterReport) << "the box says the shortcut is there";
+    EXPECT_EQ(settings::ReadAll(), (settings::AllOptions{})) << "Sendto is stored as there";
+    EXPECT_FALSE(Exists(L"\\Marovan.lnk"));
 }
 
 } // namespace

@@ -35,7 +35,19 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_F(ProgramResources, DeclaresCommonControls6AsInvokerAndPerMonitorDpi) {
+// The value an element of the manifest holds; empty when it is missing.
+std::string ElementText(const std::string& manifest, const std::string& element) {
+    const std::size_t open = manifest.find("<" + element);
+    if (open == std::string::npos)
+        return {};
+    const std::size_t start = manifest.find('>', open);
+    const std::size_t end = manifest.find("</" + element + ">", open);
+    if (start == std::string::npos || end == std::string::npos || end < start)
+        return {};
+    return manifest.substr(start + 1, end - start - 1);
+}
+
+TEST_F(ProgramResources, DeclaresCommonControls6AsInvokerPerMonitorDpiAndLongPaths) {
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
     for (const char* part :
@@ -44,6 +56,9 @@ TEST_F(ProgramResources, DeclaresCommonControls6AsInvokerAndPerMonitorDpi) {
           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
+    // Where Windows allows long paths, this lets the program's calls take
+    // them without their long form as well.
+    EXPECT_EQ(ElementText(manifest, "longPathAware"), "true");
 }
 
 TEST_F(ProgramResources, CarriesTheApplicationIcon) {

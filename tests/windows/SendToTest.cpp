@@ -2,7 +2,9 @@
 #include "settings/ProgramFile.h"
 
 #include "ScratchFolder.h"
+#include "ShellFolderValue.h"
 #include "base/Failure.h"
+#include "base/Text.h"
 #include "platform/Handles.h"
 #include "platform/ShellLink.h"
 #include "platform/WinText.h"
@@ -23,6 +25,7 @@ namespace {
 using namespace marovan;
 using marovan::test::Exists;
 using marovan::test::ScratchFolder;
+using marovan::test::ShellFolderValue;
 
 struct LinkContents {
     std::wstring target;
@@ -58,46 +61,6 @@ int FilesIn(const std::wstring& folder) {
     ::FindClose(search);
     return count;
 }
-
-// A value of the user's Explorer shell-folder keys, set for one test; what
-// was there before is put back.
-class ShellFolderValue {
-public:
-    explicit ShellFolderValue(const wchar_t* key)
-        : key_(std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key) {
-        DWORD bytes = 0;
-        if (::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), kName, RRF_RT_ANY | RRF_NOEXPAND,
-                           &type_, nullptr, &bytes) != ERROR_SUCCESS)
-            return;
-        saved_.resize(bytes);
-        had_ = ::RegGetValueW(HKEY_CURRENT_USER, key_.c_str(), kName, RRF_RT_ANY | RRF_NOEXPAND,
-                              &type_, saved_.data(), &bytes) == ERROR_SUCCESS;
-        saved_.resize(bytes);
-    }
-    ~ShellFolderValue() {
-        if (had_)
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName, type_, saved_.data(),
-                              static_cast<DWORD>(saved_.size()));
-        else
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName);
-    }
-    ShellFolderValue(const ShellFolderValue&) = delete;
-    ShellFolderValue& operator=(const ShellFolderValue&) = delete;
-
-    void Set(const std::wstring& value, DWORD type = REG_SZ) const {
-        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName, type, value.c_str(),
-                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
-    }
-    void Remove() const { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), kName); }
-
-private:
-    static constexpr wchar_t kName[] = L"SendTo";
-    std::wstring key_;
-    DWORD type_ = REG_NONE;
-    std::vector<std::uint8_t> saved_;
-    bool had_ = false;
-};
 
 HRESULT WINAPI ShellCannotTell(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR* path) {
     *path = nullptr;
@@ -171,12 +134,20 @@ TEST_F(SendTo, AShortcutThatCannotBeSavedOrDeletedIsAFailureWithTheReason) {
     HANDLE holder =
         ::CreateFileW(shortcut_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_THROW(sendto::ApplyAt(false, sendTo_, exe_), Failure);
+    std::u16string refusal;
+    try {
+        sendto::ApplyAt(false, sendTo_, exe_);
+    } catch (const Failure& failure) {
+        refusal = failure.Message();
+    }
     ::CloseHandle(holder);
+    EXPECT_EQ(refusal, win::U16(shortcut_) + u" を削除できません：" +
+                           std::u16string(TrimmedDescription(
+                               win::View(win::SystemMessage(ERROR_SHARING_VIOLATION)))));
     EXPECT_TRUE(Exists(shortcut_));
 }
 
-TEST_F(SendTo, WithoutASendToFolderNothingIsCreated) {
+TEST_F(SendTo, WithoutASendToFolderNothingIsCreatedAndAShortcutAskedForFailsWithTheReason) {
     // An empty folder would put "\Marovan.lnk" at the root of the current
     // drive; the current folder is checked as well.
     wchar_t current[MAX_PATH] = {};
@@ -186,13 +157,23 @@ TEST_F(SendTo, WithoutASendToFolderNothingIsCreated) {
     for (const std::wstring& place : places)
         ASSERT_FALSE(Exists(place)) << place;
     ASSERT_TRUE(::SetCurrentDirectoryW(folder_.path().c_str()));
-    sendto::ApplyAt(true, L"", exe_);
+    const HRESULT why = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    std::u16string refusal;
+    try {
+        sendto::ApplyAt(true, L"", exe_, why);
+    } catch (const Failure& failure) {
+        refusal = failure.Message();
+    }
+    EXPECT_NO_THROW(sendto::ApplyAt(false, L"", exe_, why)) << "nothing to delete is no failure";
     const bool createdHere = Exists(L"Marovan.lnk") || FilesIn(folder_.path()) != 0;
     const bool createdAtRoot = Exists(L"\\Marovan.lnk");
     ::SetCurrentDirectoryW(current);
     EXPECT_FALSE(createdHere);
     EXPECT_FALSE(createdAtRoot);
     EXPECT_EQ(FilesIn(sendTo_), 0);
+    EXPECT_EQ(refusal, u"「送る」フォルダがありません：" +
+                           std::u16string(TrimmedDescription(
+                               win::View(win::SystemMessage(static_cast<unsigned long>(why))))));
 }
 
 // A redirected profile: the shell's own record names the folder now in use,
@@ -229,7 +210,9 @@ TEST_F(SendTo, WhenTheShellCannotTellTheShellFoldersValueIsUsed) {
         EXPECT_EQ(sendto::SendToFolderWith(&ShellCannotTell), c.expected) << c.what;
     }
     copy.Remove();
-    EXPECT_EQ(sendto::SendToFolderWith(&ShellCannotTell), L"") << L"no value";
+    HRESULT why = S_OK;
+    EXPECT_EQ(sendto::SendToFolderWith(&ShellCannotTell, &why), L"") << L"no value";
+    EXPECT_EQ(why, E_FAIL) << "the shell's reason is lost";
     ::SetEnvironmentVariableW(L"MAROVAN_TEST_FOLDER", nullptr);
 }
 
