@@ -1,5 +1,7 @@
 #include "base/DeviceNames.h"
 
+#include "base/Paths.h"
+
 #include <array>
 
 namespace marovan {
@@ -47,9 +49,7 @@ bool NamesDevice(std::u16string_view path) noexcept {
         StartsWithIgnoringCase(path, u"\\\\?\\GLOBALROOT") ||
         StartsWithIgnoringCase(path, u"\\??\\"))
         return true;
-    const std::size_t separator = path.find_last_of(u"\\/");
-    std::u16string_view name =
-        separator == std::u16string_view::npos ? path : path.substr(separator + 1);
+    std::u16string_view name = LastPartOf(path);
     // "C:CON" names the device too: a drive prefix is no folder.
     if (name.size() >= 2 && name[1] == u':')
         name.remove_prefix(2);

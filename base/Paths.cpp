@@ -4,7 +4,15 @@ namespace marovan {
 
 namespace {
 
+constexpr std::u16string_view kFolderSeparators = u"\\/";
 constexpr std::u16string_view kSeparators = u"\\/:";
+
+// Where the part after the last of `separators` begins: every split of a path
+// goes through here.
+std::size_t PartStart(std::u16string_view path, std::u16string_view separators) noexcept {
+    const std::size_t separator = path.find_last_of(separators);
+    return separator == std::u16string_view::npos ? 0 : separator + 1;
+}
 
 bool EndsInFolderSeparator(std::u16string_view path) noexcept {
     return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
@@ -80,14 +88,15 @@ std::u16string_view HostOf(std::u16string_view path) noexcept {
 }
 
 std::u16string_view FileNameOf(std::u16string_view path) noexcept {
-    const std::size_t separator = path.find_last_of(kSeparators);
-    return separator == std::u16string_view::npos ? path : path.substr(separator + 1);
+    return path.substr(PartStart(path, kSeparators));
 }
 
 std::u16string_view FolderPartOf(std::u16string_view path) noexcept {
-    const std::size_t separator = path.find_last_of(kSeparators);
-    return separator == std::u16string_view::npos ? std::u16string_view{}
-                                                  : path.substr(0, separator + 1);
+    return path.substr(0, PartStart(path, kSeparators));
+}
+
+std::u16string_view LastPartOf(std::u16string_view path) noexcept {
+    return path.substr(PartStart(path, kFolderSeparators));
 }
 
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {

@@ -16,6 +16,12 @@ std::u16string_view FileNameOf(std::u16string_view path) noexcept;
 // "C:\A\b.exe", "C:" for "C:b.exe"); empty when the path has none.
 std::u16string_view FolderPartOf(std::u16string_view path) noexcept;
 
+// What follows the last "\" or "/", colons kept: the name as the file
+// system reads it, with a drive prefix or what follows a colon still in it
+// ("C:CON" of "C:CON", "COM1:" of "D:\x\COM1:"); the whole path when it has
+// no such separator.
+std::u16string_view LastPartOf(std::u16string_view path) noexcept;
+
 // `name` inside `folder`, with exactly one separator between them: none is
 // added after a folder that already ends in "\" or "/"; a bare drive ("C:")
 // or an empty folder gets one.

@@ -98,10 +98,10 @@ LinkTableView::LinkTableView(HWND parent, int id, const Links& links,
 // One tool over the whole table; its text is the outcome of the row under the
 // pointer, asked for each time the tip is about to show.
 void LinkTableView::CreateOutcomeTip() {
-    tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, listView_, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
+    tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, listView_, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr));
     if (!tip_)
         return; // the table works without its tips
     TTTOOLINFOW tool{};
@@ -111,8 +111,8 @@ void LinkTableView::CreateOutcomeTip() {
     tool.uId = kOutcomeTool;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     ::GetClientRect(listView_, &tool.rect);
-    ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
+    ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
 }
 
 void LinkTableView::FitOutcomeTip() const {
@@ -123,8 +123,8 @@ void LinkTableView::FitOutcomeTip() const {
     tool.hwnd = listView_;
     tool.uId = kOutcomeTool;
     ::GetClientRect(listView_, &tool.rect);
-    ::SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
+    ::SendMessageW(tip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, Scaled(kTipWidth96));
 }
 
 // A new row under the pointer: the tip shown for the last one goes, and the
@@ -134,7 +134,7 @@ void LinkTableView::SetTipRow(int row) {
         return;
     tipRow_ = row;
     if (tip_)
-        ::SendMessageW(tip_, TTM_POP, 0, 0);
+        ::SendMessageW(tip_.get(), TTM_POP, 0, 0);
 }
 
 // The tip learns of the pointer from the messages the table gets; it is told
@@ -148,7 +148,7 @@ void LinkTableView::RelayToTip(HWND window, UINT message, WPARAM wParam, LPARAM 
     relayed.message = message;
     relayed.wParam = wParam;
     relayed.lParam = lParam;
-    ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    ::SendMessageW(tip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void LinkTableView::OnTipText(NMTTDISPINFOW& info) {
@@ -218,8 +218,14 @@ POINT LinkTableView::MenuPointForKeyboard() const {
 // The parent destroys the list view with itself; when this object goes first,
 // the list view is cut loose from everything the object owns.
 LinkTableView::~LinkTableView() {
-    if (!::IsWindow(listView_))
+    if (!::IsWindow(listView_)) {
+        // The top-level window went first and took its owned tip with it.
+        if (!::IsWindow(tip_.get()))
+            tip_.release();
         return;
+    }
+    // The tip asks the list view for its text: it goes while both still work.
+    tip_.reset();
     if (header_)
         ::RemoveWindowSubclass(header_, &LinkTableView::HeaderProc, 0);
     ::RemoveWindowSubclass(listView_, &LinkTableView::ListViewProc, 0);
@@ -478,7 +484,7 @@ LRESULT CALLBACK LinkTableView::ListViewProc(HWND window, UINT message, WPARAM w
         auto& header = *reinterpret_cast<NMHDR*>(lParam);
         if (header.hwndFrom == self->header_ && header.code == NM_CUSTOMDRAW)
             return self->OnHeaderCustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
-        if (header.hwndFrom == self->tip_ && header.code == TTN_GETDISPINFOW) {
+        if (header.hwndFrom == self->tip_.get() && header.code == TTN_GETDISPINFOW) {
             self->OnTipText(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
             return 0;
         }

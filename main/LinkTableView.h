@@ -3,8 +3,8 @@
 // links. Its header row and its column of row numbers are fixed cells, drawn
 // alike: themed and hot-tracked with visual styles, raised button-shadow cells
 // without. The Result column shows bold marks centred on white. The view owns
-// its fonts, brush, row-height image list and header theme, and makes them
-// anew for each DPI, new before old.
+// its fonts, brush, row-height image list, header theme and outcome tip, and
+// makes the first four anew for each DPI, new before old.
 
 #include "main/LinkTable.h"
 #include "platform/Handles.h"
@@ -106,7 +106,9 @@ private:
     win::UniqueTheme headerTheme_; // null without visual styles
     int hotRowNumberCell_ = -1;
     int hotHeaderItem_ = -1;
-    HWND tip_ = nullptr; // owned by the list view, and destroyed with it
+    // A pop-up is owned by the top-level window, not by the list view it was
+    // created over: the view destroys it itself, before the list view goes.
+    win::UniqueWindow tip_;
     int tipRow_ = -1;
     std::wstring tipText_; // what the tip shows, kept while it shows it
 };

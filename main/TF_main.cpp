@@ -336,6 +336,7 @@ void TF_main::Show(int showCommand) {
     const int x = std::max(work.left, work.left + (work.right - work.left - width) / 2);
     const int y = std::max(work.top, work.top + (work.bottom - work.top - height) / 2);
     ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::KeepInWorkArea(hwnd()); // larger than a small screen at a high DPI
     ::ShowWindow(hwnd(), showCommand);
     ::UpdateWindow(hwnd());
 }
@@ -602,6 +603,8 @@ void TF_main::SpeedButton4Click() {
     } else {
         ::SetWindowPos(hwnd(), nullptr, 0, 0, own.right - own.left, Scaled(kExpandedHeight96),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Grown downwards, at a high DPI it can run off the screen's bottom.
+        win::KeepInWorkArea(hwnd());
         ::SetWindowTextW(toggle, L"隠す");
     }
 }

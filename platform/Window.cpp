@@ -256,4 +256,43 @@ void CentreOn(HWND window, const RECT& over) noexcept {
     ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+// One side of FittedInto: a start and a length within [low, high).
+void FitSpan(LONG& start, LONG& end, LONG low, LONG high, LONG minimum) noexcept {
+    const LONG length = std::max(std::min(end - start, high - low), minimum);
+    start = std::max(low, std::min(start, high - length));
+    end = start + length;
+}
+
+} // namespace
+
+RECT FittedInto(const RECT& window, const RECT& work, SIZE minimum) noexcept {
+    RECT fitted = window;
+    FitSpan(fitted.left, fitted.right, work.left, work.right, minimum.cx);
+    FitSpan(fitted.top, fitted.bottom, work.top, work.bottom, minimum.cy);
+    return fitted;
+}
+
+void KeepInWorkArea(HWND window) noexcept {
+    RECT own{};
+    if (!::GetWindowRect(window, &own))
+        return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    // The system fills in its own minimum before it asks; the window may
+    // raise it.
+    MINMAXINFO limits{};
+    limits.ptMinTrackSize = {::GetSystemMetrics(SM_CXMINTRACK), ::GetSystemMetrics(SM_CYMINTRACK)};
+    ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const RECT fitted =
+        FittedInto(own, monitor.rcWork, {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y});
+    if (::EqualRect(&fitted, &own))
+        return;
+    ::SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+                   fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace marovan::win

@@ -121,6 +121,15 @@ std::wstring WindowText(HWND window);
 // work area of the monitor nearest to `over`.
 void CentreOn(HWND window, const RECT& over) noexcept;
 
+// `window`'s rectangle moved into `work`, and shrunk to it where it is larger,
+// though never below `minimum`; what is still larger keeps its top left
+// corner at the work area's.
+RECT FittedInto(const RECT& window, const RECT& work, SIZE minimum) noexcept;
+
+// Keeps `window` inside the work area of its nearest monitor, as FittedInto
+// says, with the smallest size the window itself accepts (WM_GETMINMAXINFO).
+void KeepInWorkArea(HWND window) noexcept;
+
 // Runs `handler` and reports any exception it throws through the general
 // error report, owned by `owner`. For code that Windows calls back.
 template <typename Handler> bool Guarded(HWND owner, Handler&& handler) noexcept;

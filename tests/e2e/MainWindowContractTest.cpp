@@ -1,7 +1,7 @@
 // What the main window owes Windows where Wine would forgive it, checked from
 // outside: the link table's image list stays the program's, a DPI change
-// leaves a window that still closes cleanly, and the hidden debug view is not
-// made visible by a run.
+// leaves a window that still closes cleanly, the hidden debug view is not
+// made visible by a run, and the expanded window stays on its monitor.
 
 #include "resources/resource.h"
 #include "tests/e2e/Driver.h"
@@ -66,6 +66,29 @@ TEST(MainWindowContract, TakesTheSuggestedRectangleOfADpiChangeAndStillClosesCle
     EXPECT_EQ(app.Table()[0], (std::vector<std::wstring>{L"", L"結果", L"ファイル名", L"パス"}));
     SendDpiChange(app, 96, before);
     EXPECT_EQ(Edges(WindowRect(app.Main())), Edges(before));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST(MainWindowContract, ExpandingNearTheScreensBottomKeepsTheWindowInTheWorkArea) {
+    Marovan app = Marovan::Start();
+    app.WaitForMainWindow();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(
+        ::GetMonitorInfoW(::MonitorFromWindow(app.Main(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    // Collapsed, just above the bottom: grown downwards it would run off.
+    ::SetWindowPos(app.Main(), nullptr, work.left + 20, work.bottom - 240, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(WindowRect(app.Main()).top, work.bottom - 240);
+    const LONG width = WindowRect(app.Main()).right - WindowRect(app.Main()).left;
+    app.PressDetailsToggle();
+    app.WaitUntil(L"the expanded window", [&] { return app.WindowSize().cy == 450; });
+    // The toggle's handler grows the window, then moves it: both are done
+    // once a message posted after the press has been handled.
+    app.AwaitPostedMessages();
+    EXPECT_EQ(Edges(WindowRect(app.Main())),
+              Edges({work.left + 20, work.bottom - 450, work.left + 20 + width, work.bottom}));
     EXPECT_EQ(app.Close(), 0u);
 }
 

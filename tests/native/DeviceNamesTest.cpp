@@ -17,6 +17,7 @@ TEST(NamesDevice, RecognisesReservedNamesAnywhere) {
         u"/Users/k/PRN",
         u"NUL .txt",
         u"COM1:",
+        u"D:\\x\\COM1:",
         u"C:CON",
         u"C:\\x\\conin$",
         u"CONOUT$.log",

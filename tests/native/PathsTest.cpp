@@ -13,24 +13,30 @@ std::string Printable(std::u16string_view text) {
 }
 
 TEST(Paths, SplitAfterTheLastSeparator) {
+    // `last` follows the last folder separator only: a colon stays in it.
     struct Case {
-        std::u16string_view path, folder, name;
+        std::u16string_view path, folder, name, last;
     };
     const Case cases[] = {
-        {u"C:\\work\\a.psd", u"C:\\work\\", u"a.psd"},
-        {u"/Users/name/folder/a.png", u"/Users/name/folder/", u"a.png"},
-        {u"Macintosh HD:Users:a.tif", u"Macintosh HD:Users:", u"a.tif"},
-        {u"C:a.png", u"C:", u"a.png"},
-        {u"a.png", u"", u"a.png"},
-        {u" C:\\x\\ b.png", u" C:\\x\\", u" b.png"},
-        {u"C:\\x\\", u"C:\\x\\", u""},
-        {u"", u"", u""},
-        {u"C:\\mixed/sep\\c.eps", u"C:\\mixed/sep\\", u"c.eps"},
-        {u"\\\\server\\share\\d.ai", u"\\\\server\\share\\", u"d.ai"},
+        {u"C:\\work\\a.psd", u"C:\\work\\", u"a.psd", u"a.psd"},
+        {u"/Users/name/folder/a.png", u"/Users/name/folder/", u"a.png", u"a.png"},
+        {u"Macintosh HD:Users:a.tif", u"Macintosh HD:Users:", u"a.tif",
+         u"Macintosh HD:Users:a.tif"},
+        {u"C:a.png", u"C:", u"a.png", u"C:a.png"},
+        {u"a.png", u"", u"a.png", u"a.png"},
+        {u" C:\\x\\ b.png", u" C:\\x\\", u" b.png", u" b.png"},
+        {u"C:\\x\\", u"C:\\x\\", u"", u""},
+        {u"", u"", u"", u""},
+        {u"C:\\mixed/sep\\c.eps", u"C:\\mixed/sep\\", u"c.eps", u"c.eps"},
+        {u"C:\\x/y", u"C:\\x/", u"y", u"y"},
+        {u"\\\\server\\share\\d.ai", u"\\\\server\\share\\", u"d.ai", u"d.ai"},
+        {u"D:\\x\\COM1:", u"D:\\x\\COM1:", u"", u"COM1:"},
+        {u"C:\\x\\a.png:stream", u"C:\\x\\a.png:", u"stream", u"a.png:stream"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FileNameOf(c.path), c.name) << Printable(c.path);
         EXPECT_EQ(FolderPartOf(c.path), c.folder) << Printable(c.path);
+        EXPECT_EQ(LastPartOf(c.path), c.last) << Printable(c.path);
     }
 }
 

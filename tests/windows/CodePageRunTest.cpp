@@ -1,20 +1,25 @@
-// A run decodes a document in pieces of 64 KiB, each cut at a character
-// boundary of the code page it decodes with. A link whose characters straddle
-// a cut must come out whole in every kind of code page: double-byte, UTF-8
-// (the system ANSI code page some offices switch on) and single-byte.
+// A run reads a document in pieces of 256 KiB and decodes it, from a
+// character start before the record marker, in pieces of 64 KiB, each cut at
+// a character boundary of the code page it decodes with. A link whose
+// characters straddle either cut must come out whole in every kind of code
+// page: double-byte, UTF-8 (the system ANSI code page some offices switch on)
+// and single-byte.
 
 #include "AnsweredRunSystem.h"
 #include "ScratchFolder.h"
 
 #include "main/CollectionRun.h"
 #include "main/WindowsRunSystem.h"
+#include "platform/Files.h"
 #include "tests/support/RecordingView.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 
 namespace marovan {
 namespace {
@@ -41,10 +46,52 @@ void PrintTo(const CodePageCase& c, std::ostream* out) {
     *out << "code page " << c.codePage;
 }
 
-class CodePageRun : public testing::TestWithParam<CodePageCase> {};
+// The run decodes this much at a time, from where decoding starts.
+constexpr std::size_t kDecodingPiece = 64 * 1024;
+constexpr std::size_t kReadPiece = win::FilePieces::kPiece;
+
+// Where the record marker stands (ASCII before it, so decoding starts right
+// there) and the cut the link is placed across, both from the file's start.
+struct Cut {
+    const char* name;
+    std::size_t marker;
+    std::size_t at;
+};
+
+const Cut kCuts[] = {
+    {"DecodingPiece", 1000, 1000 + kDecodingPiece},
+    {"FirstRead", kReadPiece - 50000, kReadPiece},
+    // The marker only in the second piece read: the bytes before it are let
+    // go, and the decoding pieces count from it all the same.
+    {"DecodingPieceAfterTheFirstRead", kReadPiece + 40000, kReadPiece + 40000 + kDecodingPiece},
+    {"SecondRead", 2 * kReadPiece - 30000, 2 * kReadPiece},
+};
+
+void PrintTo(const Cut& cut, std::ostream* out) {
+    *out << cut.name;
+}
+
+// Link lines of missing images, exactly `length` bytes, `length` >= 14: each
+// a path, a line end and the "%%+" that goes on with the record.
+std::string FillerLinks(std::size_t length, std::size_t& count) {
+    constexpr std::size_t kAround = std::char_traits<char>::length("C:\\gone\\\r\n%%+");
+    constexpr std::size_t kLongest = kAround + 240;
+    std::string lines;
+    while (length > 0) {
+        std::size_t line = std::min(length, kLongest);
+        if (length - line != 0 && length - line <= kAround)
+            line = length - kAround - 1; // the last line needs a name of its own
+        lines += "C:\\gone\\" + std::string(line - kAround, 'f') + "\r\n%%+";
+        length -= line;
+        ++count;
+    }
+    return lines;
+}
+
+class CodePageRun : public testing::TestWithParam<std::tuple<CodePageCase, Cut>> {};
 
 TEST_P(CodePageRun, ALinkAcrossAPieceBoundaryDecodesWhole) {
-    const CodePageCase& c = GetParam();
+    const auto& [c, cut] = GetParam();
     ASSERT_TRUE(::IsValidCodePage(c.codePage)) << "the system lacks code page " << c.codePage;
     const std::string marker = "%%DocumentFiles:";
     const std::string path = Encode(c.path, c.codePage);
@@ -55,13 +102,17 @@ TEST_P(CodePageRun, ALinkAcrossAPieceBoundaryDecodesWhole) {
     const std::wstring destination = temp / L"collected";
     ASSERT_TRUE(::CreateDirectoryW(destination.c_str(), nullptr));
     const std::wstring document = temp / L"doc.ai";
-    // The piece boundary falls 1, 2 and 3 bytes into the first character
-    // that takes several bytes, and right before it.
-    constexpr std::size_t kPiece = 64 * 1024;
+    // The cut falls right before the first character that takes several
+    // bytes, and 1, 2 and 3 bytes into it.
     for (std::size_t into = 0; into <= 3; ++into) {
-        const std::size_t pathAt = kPiece - firstWide - into;
-        std::string bytes(pathAt - marker.size() - 2, 'x');
-        bytes += "\r\n" + marker + path + "\r\n%%+C:\\plain.png\r\n%%EndComments\r\n";
+        SCOPED_TRACE(testing::Message() << "cut " << into << " bytes into a character");
+        const std::size_t pathAt = cut.at - firstWide - into;
+        std::size_t fillers = 0;
+        std::string bytes(cut.marker - 2, 'x');
+        bytes += "\r\n" + marker + FillerLinks(pathAt - cut.marker - marker.size(), fillers);
+        ASSERT_EQ(bytes.size(), pathAt) << "the link is not where the cut is";
+        bytes += path + "\r\n%%+C:\\plain.png\r\n%%EndComments\r\n";
+        bytes += std::string(1000, 'x');
         test::WriteBytes(document, bytes);
 
         testing_support::RecordingView view;
@@ -70,10 +121,11 @@ TEST_P(CodePageRun, ALinkAcrossAPieceBoundaryDecodesWhole) {
         test::AnsweredRunSystem system(c.codePage);
         system.folder = U16(destination);
         system.document = U16(document);
-        ASSERT_EQ(CollectionRun(view, system, links, documents), RunEnd::Completed) << into;
-        ASSERT_EQ(links.size(), 2u) << into;
-        EXPECT_EQ(links[0].path, U16(c.path)) << "cut " << into << " bytes into a character";
-        EXPECT_EQ(links[1].path, u"C:\\plain.png") << into;
+        ASSERT_EQ(CollectionRun(view, system, links, documents), RunEnd::Completed);
+        ASSERT_EQ(links.size(), fillers + 2);
+        EXPECT_EQ(links[0].path, u"C:\\gone\\" + std::u16string(240, u'f'));
+        EXPECT_EQ(links[fillers].path, U16(c.path));
+        EXPECT_EQ(links[fillers + 1].path, u"C:\\plain.png");
     }
 }
 
@@ -86,8 +138,12 @@ const CodePageCase kCodePages[] = {
     {1252, L"C:\\café\\é.png"},        // one byte a character
 };
 
-INSTANTIATE_TEST_SUITE_P(EachKind, CodePageRun, testing::ValuesIn(kCodePages),
-                         [](const auto& info) { return std::to_string(info.param.codePage); });
+INSTANTIATE_TEST_SUITE_P(EachKind, CodePageRun,
+                         testing::Combine(testing::ValuesIn(kCodePages), testing::ValuesIn(kCuts)),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param).codePage) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace
 } // namespace marovan

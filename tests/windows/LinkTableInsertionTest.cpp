@@ -62,5 +62,51 @@ TEST(LinkTableInsertion, SelectedRowsKeepTheirLinks) {
     EXPECT_EQ(ItemsWith(list, LVNI_SELECTED), std::vector<int>{0});
 }
 
+// The outcome tip is a pop-up: the top-level window owns it, so it outlives
+// the list view unless the table view ends it. It is told apart from the list
+// view's own tip by its one tool over the whole list view.
+std::vector<HWND> OutcomeTipsOwnedBy(HWND owner, HWND list) {
+    struct Search {
+        HWND owner, list;
+        std::vector<HWND> tips;
+    } search{owner, list, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, 64);
+            if (::GetWindow(window, GW_OWNER) != s.owner || ::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0)
+                return TRUE;
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof(tool);
+            tool.hwnd = s.list;
+            tool.uId = 1;
+            if (::SendMessageW(window, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)))
+                s.tips.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.tips;
+}
+
+TEST(LinkTableView, TheOutcomeTipGoesWithTheTable) {
+    const win::UniqueWindow parent(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300,
+                                                     nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(parent);
+    const Links links = LinksNamed({u"a.png"});
+    const DocumentPaths documents;
+    std::vector<HWND> tips;
+    HWND list = nullptr;
+    {
+        LinkTableView table(parent.get(), 1, links, documents, 96);
+        list = table.hwnd();
+        tips = OutcomeTipsOwnedBy(parent.get(), list);
+        ASSERT_EQ(tips.size(), 1u) << "the tip is owned by the top-level window";
+    }
+    EXPECT_FALSE(::IsWindow(tips[0])) << "the tip outlived its table";
+    EXPECT_TRUE(::IsWindow(list)) << "the list view is the parent's to destroy";
+}
+
 } // namespace
 } // namespace marovan

@@ -1,6 +1,6 @@
 // The window and dialog base classes: the DPI they keep, the WM_DPICHANGED
 // handling they share, their child controls, and a dialog whose
-// initialisation fails.
+// initialisation fails; and a window kept inside its monitor's work area.
 
 #include "platform/Window.h"
 
@@ -283,6 +283,58 @@ TEST(Window, ControlsAreVisibleChildrenAndAnUnknownClassIsAFailure) {
     ::SetWindowTextW(edit, L"画像収集 C:\\写真\\a.psd");
     EXPECT_EQ(WindowText(edit), L"画像収集 C:\\写真\\a.psd");
     EXPECT_THROW(window.CreateControl(L"NoSuchControlClass", L"", 0, 1), Failure);
+}
+
+std::vector<LONG> Edges(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+TEST(WorkArea, AWindowIsMovedIntoItAndShrunkNoFurtherThanItsMinimum) {
+    struct Case {
+        const char* what;
+        RECT window, work;
+        SIZE minimum;
+        RECT fitted;
+    };
+    const RECT screen{0, 0, 1024, 728};
+    const Case cases[] = {
+        {"inside", {100, 100, 500, 400}, screen, {200, 150}, {100, 100, 500, 400}},
+        {"off the bottom", {100, 500, 500, 900}, screen, {200, 150}, {100, 328, 500, 728}},
+        {"off the right and the top",
+         {900, -50, 1300, 250},
+         screen,
+         {200, 150},
+         {624, 0, 1024, 300}},
+        {"larger", {-10, -10, 1100, 900}, screen, {200, 150}, {0, 0, 1024, 728}},
+        {"taller only", {300, 20, 700, 820}, screen, {200, 150}, {300, 0, 700, 728}},
+        {"below its minimum", {50, 50, 800, 600}, {0, 0, 300, 200}, {400, 250}, {0, 0, 400, 250}},
+        {"on a second monitor",
+         {900, 700, 1300, 1000},
+         {1024, 0, 2048, 768},
+         {200, 150},
+         {1024, 468, 1424, 768}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Edges(FittedInto(c.window, c.work, c.minimum)), Edges(c.fitted)) << c.what;
+}
+
+TEST(WorkArea, AWindowRunningOffItsMonitorIsBroughtBack) {
+    TestWindow window;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(
+        ::GetMonitorInfoW(::MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    ::SetWindowPos(window.hwnd(), nullptr, work.left + 10, work.bottom - 50, 300, 200,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepInWorkArea(window.hwnd());
+    EXPECT_EQ(Edges(RectOf(window.hwnd())),
+              Edges({work.left + 10, work.bottom - 200, work.left + 310, work.bottom}));
+
+    ::SetWindowPos(window.hwnd(), nullptr, work.left, work.top, work.right - work.left + 100,
+                   work.bottom - work.top + 100, SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepInWorkArea(window.hwnd());
+    EXPECT_EQ(Edges(RectOf(window.hwnd())), Edges(work));
 }
 
 } // namespace
