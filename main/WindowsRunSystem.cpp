@@ -8,6 +8,7 @@
 #include "platform/WinText.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace marovan {
@@ -125,6 +126,54 @@ void WindowsRunSystem::SetShareProbe(FileProbe probe, std::chrono::milliseconds 
 
 void WindowsRunSystem::SetShareLister(FolderLister lister) {
     shareLister_ = std::move(lister);
+}
+
+namespace {
+
+bool SameHost(std::u16string_view a, std::u16string_view b) {
+    return ::CompareStringOrdinal(View(a).data(), static_cast<int>(a.size()), View(b).data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+void WindowsRunSystem::SilenceHosts(std::vector<std::u16string> hosts) {
+    if (hosts.empty())
+        return;
+    // The asking thread sleeps for good, without spinning, and ends with the
+    // process.
+    auto waitIfSilent = [hosts = std::move(hosts)](const std::wstring& path) {
+        const std::u16string host(HostOf(U16(path)));
+        if (std::any_of(hosts.begin(), hosts.end(),
+                        [&](const std::u16string& silent) { return SameHost(silent, host); }))
+            ::Sleep(INFINITE);
+    };
+    shareProbe_ = [waitIfSilent, probe = std::move(shareProbe_)](const std::wstring& path) {
+        waitIfSilent(path);
+        return probe(path);
+    };
+    shareLister_ = [waitIfSilent, lister = std::move(shareLister_)](const std::wstring& folder) {
+        waitIfSilent(folder);
+        return lister(folder);
+    };
+}
+
+void WindowsRunSystem::SilenceHostsNamedByTests() {
+    constexpr wchar_t kVariable[] = L"MAROVAN_TEST_SILENT_HOSTS";
+    const DWORD size = ::GetEnvironmentVariableW(kVariable, nullptr, 0);
+    if (size == 0)
+        return;
+    std::wstring value(size, L'\0');
+    value.resize(::GetEnvironmentVariableW(kVariable, value.data(), size));
+    std::vector<std::u16string> hosts;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t end = std::min(value.find(L';', start), value.size());
+        if (end > start)
+            hosts.push_back(U16(std::wstring_view(value).substr(start, end - start)));
+        start = end + 1;
+    }
+    SilenceHosts(std::move(hosts));
 }
 
 int WindowsRunSystem::CompareFileNames(std::u16string_view a, std::u16string_view b) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace marovan {
 
@@ -44,6 +45,17 @@ public:
     // with the patience given to SetShareProbe.
     using FolderLister = std::function<FolderListing(const std::wstring& folder)>;
     void SetShareLister(FolderLister lister);
+    // How long a share's host is given to answer.
+    std::chrono::milliseconds SharePatience() const noexcept { return sharePatience_; }
+    // Makes the share probe and lister never answer for these hosts (named
+    // without regard to case), as a host that is off or gone does; others are
+    // asked as before.
+    void SilenceHosts(std::vector<std::u16string> hosts);
+    // Test seam, read once at start-up and set by the end-to-end tests only,
+    // since Wine has no host that never answers: the hosts listed in the
+    // environment variable MAROVAN_TEST_SILENT_HOSTS, separated by ";", are
+    // silenced as by SilenceHosts. Without the variable nothing changes.
+    void SilenceHostsNamedByTests();
     std::optional<FileFacts> FactsOf(std::u16string_view path) override;
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override;
     bool SameFileName(std::u16string_view a, std::u16string_view b) override;
