@@ -228,9 +228,8 @@ TEST_F(Outcomes, AHostThatNeverAnswersIsWaitedForOnceWhileTheWindowAnswers) {
     const auto beforePrompts = steady_clock::now();
     app.Collect(destination, document);
     const auto chosen = steady_clock::now();
-    // The links are tested while the status line says this; the run is held
-    // by the silent host until the summary shows.
-    app.WaitForStatus(L"リンク画像ファイルのコピー中...");
+    // Asked for its status line until the summary shows: the run spends that
+    // time waiting for the silent host, while the status line says it copies.
     std::vector<Answer> answers;
     while (!app.FindMessageBox()) {
         answers.push_back(AskForStatus(app, milliseconds(1000)));
@@ -240,19 +239,22 @@ TEST_F(Outcomes, AHostThatNeverAnswersIsWaitedForOnceWhileTheWindowAnswers) {
     const RunOutcome outcome = AnswerUntilLastBox(app, milliseconds(60000));
 
     milliseconds slowest{};
+    std::size_t unanswered = 0;
     std::size_t duringTheWait = 0;
     for (const Answer& answer : answers) {
-        EXPECT_TRUE(answer.answered) << "the window did not answer within 1 s while the run waited";
         slowest = std::max(slowest, answer.took);
+        unanswered += !answer.answered;
         duringTheWait += answer.status == L"リンク画像ファイルのコピー中...";
     }
     std::cout << "[ figures ] " << answers.size() << " questions while the run waited, the slowest "
               << slowest.count() << " ms\n";
+    EXPECT_EQ(unanswered, 0u)
+        << "questions the window left unanswered for 1 s while the run waited";
     // Asked every 0.1 s or so during a wait of 5 s.
     EXPECT_GE(duringTheWait, 10u) << "too few answers came while the run waited";
 
-    // The host is given its whole 5 s, counted from before the prompts, which
-    // come before any wait...
+    // The host is given its whole 5 s (less a tick of the system's clock),
+    // counted from before the prompts, which come before any wait...
     EXPECT_GE(summaryShown - beforePrompts, milliseconds(4900)) << "the host was not given 5 s";
     // ...and only once: asking it again for the second link would take 10 s
     // after the document was chosen; the rest of a run of three small links
