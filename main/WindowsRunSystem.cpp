@@ -24,6 +24,11 @@ WindowsRunSystem::WindowsRunSystem(UINT codePage)
     , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
 
+WindowsRunSystem::~WindowsRunSystem() {
+    if (silenceEnds_)
+        ::SetEvent(silenceEnds_->get());
+}
+
 std::u16string WindowsRunSystem::DesktopPath() {
     return U16(win::DesktopPath(owner_));
 }
@@ -140,21 +145,28 @@ bool SameHost(std::u16string_view a, std::u16string_view b) {
 void WindowsRunSystem::SilenceHosts(std::vector<std::u16string> hosts) {
     if (hosts.empty())
         return;
-    // The asking thread sleeps for good, without spinning, and ends with the
-    // process.
-    auto waitIfSilent = [hosts = std::move(hosts)](const std::wstring& path) {
+    if (!silenceEnds_) {
+        win::UniqueHandle ends(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!ends)
+            throw SystemError(::GetLastError());
+        silenceEnds_ = std::make_shared<const win::UniqueHandle>(std::move(ends));
+    }
+    // A question to a silenced host waits, without spinning, until this
+    // system goes, long after the run stopped waiting for its answer; it then
+    // ends without asking. True when it was silenced.
+    auto silenced = [hosts = std::move(hosts), ends = silenceEnds_](const std::wstring& path) {
         const std::u16string host(HostOf(U16(path)));
-        if (std::any_of(hosts.begin(), hosts.end(),
-                        [&](const std::u16string& silent) { return SameHost(silent, host); }))
-            ::Sleep(INFINITE);
+        if (std::none_of(hosts.begin(), hosts.end(),
+                         [&](const std::u16string& silent) { return SameHost(silent, host); }))
+            return false;
+        ::WaitForSingleObject(ends->get(), INFINITE);
+        return true;
     };
-    shareProbe_ = [waitIfSilent, probe = std::move(shareProbe_)](const std::wstring& path) {
-        waitIfSilent(path);
-        return probe(path);
+    shareProbe_ = [silenced, probe = std::move(shareProbe_)](const std::wstring& path) {
+        return !silenced(path) && probe(path);
     };
-    shareLister_ = [waitIfSilent, lister = std::move(shareLister_)](const std::wstring& folder) {
-        waitIfSilent(folder);
-        return lister(folder);
+    shareLister_ = [silenced, lister = std::move(shareLister_)](const std::wstring& folder) {
+        return silenced(folder) ? FolderListing{} : lister(folder);
     };
 }
 

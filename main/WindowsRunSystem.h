@@ -4,11 +4,13 @@
 
 #include "main/CollectionRun.h"
 #include "platform/FilePrompt.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +22,10 @@ public:
     // Documents are decoded with `codePage`: the system's ANSI code page
     // unless a test names another.
     explicit WindowsRunSystem(UINT codePage = CP_ACP);
+    // Lets go the questions still waiting on a silenced host.
+    ~WindowsRunSystem() override;
+    WindowsRunSystem(const WindowsRunSystem&) = delete;
+    WindowsRunSystem& operator=(const WindowsRunSystem&) = delete;
     // The window that owns the prompts and the shell's windows.
     void SetOwner(HWND owner) noexcept { owner_ = owner; }
     // Whether a folder was opened in the shell since the last call.
@@ -47,9 +53,9 @@ public:
     void SetShareLister(FolderLister lister);
     // How long a share's host is given to answer.
     std::chrono::milliseconds SharePatience() const noexcept { return sharePatience_; }
-    // Makes the share probe and lister never answer for these hosts (named
-    // without regard to case), as a host that is off or gone does; others are
-    // asked as before.
+    // Makes the share probe and lister not answer for these hosts (named
+    // without regard to case) while this system lasts, as a host that is off
+    // or gone does; others are asked as before.
     void SilenceHosts(std::vector<std::u16string> hosts);
     // Test seam, read once at start-up and set by the end-to-end tests only,
     // since Wine has no host that never answers: the hosts listed in the
@@ -74,6 +80,8 @@ private:
     FileProbe shareProbe_;
     FolderLister shareLister_;
     std::chrono::milliseconds sharePatience_{5000};
+    // Set when this system goes: the end of every silence.
+    std::shared_ptr<const win::UniqueHandle> silenceEnds_;
     CodePageShape codePageShape_;
     win::FilePrompt documentPrompt_; // OpenDialog1
 };
