@@ -136,6 +136,7 @@ TF_main::TF_main() {
     Create(kClassName, win::kApplicationTitle, style, 0, CW_USEDEFAULT, CW_USEDEFAULT,
            frame.right - frame.left, frame.bottom - frame.top, nullptr);
     system_.SetOwner(hwnd());
+    system_.SilenceHostsNamedByTests();
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     CreateFonts();
     LoadButtonIcons();

@@ -8,6 +8,7 @@
 #include "platform/WinText.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace marovan {
@@ -22,6 +23,11 @@ WindowsRunSystem::WindowsRunSystem(UINT codePage)
     , shareLister_([](const std::wstring& folder) { return win::ListFolder(folder); })
     , codePageShape_(win::CodePageShapeOf(codePage))
     , documentPrompt_(L"イラストレーターファイルを選択してください", L"AIファイル|*.ai;*AI") {}
+
+WindowsRunSystem::~WindowsRunSystem() {
+    if (silenceEnds_)
+        ::SetEvent(silenceEnds_->get());
+}
 
 std::u16string WindowsRunSystem::DesktopPath() {
     return U16(win::DesktopPath(owner_));
@@ -125,6 +131,61 @@ void WindowsRunSystem::SetShareProbe(FileProbe probe, std::chrono::milliseconds 
 
 void WindowsRunSystem::SetShareLister(FolderLister lister) {
     shareLister_ = std::move(lister);
+}
+
+namespace {
+
+bool SameHost(std::u16string_view a, std::u16string_view b) {
+    return ::CompareStringOrdinal(View(a).data(), static_cast<int>(a.size()), View(b).data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+void WindowsRunSystem::SilenceHosts(std::vector<std::u16string> hosts) {
+    if (hosts.empty())
+        return;
+    if (!silenceEnds_) {
+        win::UniqueHandle ends(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!ends)
+            throw SystemError(::GetLastError());
+        silenceEnds_ = std::make_shared<const win::UniqueHandle>(std::move(ends));
+    }
+    // A question to a silenced host waits, without spinning, until this
+    // system goes, long after the run stopped waiting for its answer; it then
+    // ends without asking. True when it was silenced.
+    auto silenced = [hosts = std::move(hosts), ends = silenceEnds_](const std::wstring& path) {
+        const std::u16string host(HostOf(U16(path)));
+        if (std::none_of(hosts.begin(), hosts.end(),
+                         [&](const std::u16string& silent) { return SameHost(silent, host); }))
+            return false;
+        ::WaitForSingleObject(ends->get(), INFINITE);
+        return true;
+    };
+    shareProbe_ = [silenced, probe = std::move(shareProbe_)](const std::wstring& path) {
+        return !silenced(path) && probe(path);
+    };
+    shareLister_ = [silenced, lister = std::move(shareLister_)](const std::wstring& folder) {
+        return silenced(folder) ? FolderListing{} : lister(folder);
+    };
+}
+
+void WindowsRunSystem::SilenceHostsNamedByTests() {
+    constexpr wchar_t kVariable[] = L"MAROVAN_TEST_SILENT_HOSTS";
+    const DWORD size = ::GetEnvironmentVariableW(kVariable, nullptr, 0);
+    if (size == 0)
+        return;
+    std::wstring value(size, L'\0');
+    value.resize(::GetEnvironmentVariableW(kVariable, value.data(), size));
+    std::vector<std::u16string> hosts;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t end = std::min(value.find(L';', start), value.size());
+        if (end > start)
+            hosts.push_back(U16(std::wstring_view(value).substr(start, end - start)));
+        start = end + 1;
+    }
+    SilenceHosts(std::move(hosts));
 }
 
 int WindowsRunSystem::CompareFileNames(std::u16string_view a, std::u16string_view b) {

@@ -4,13 +4,16 @@
 
 #include "main/CollectionRun.h"
 #include "platform/FilePrompt.h"
+#include "platform/Handles.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace marovan {
 
@@ -19,6 +22,10 @@ public:
     // Documents are decoded with `codePage`: the system's ANSI code page
     // unless a test names another.
     explicit WindowsRunSystem(UINT codePage = CP_ACP);
+    // Lets go the questions still waiting on a silenced host.
+    ~WindowsRunSystem() override;
+    WindowsRunSystem(const WindowsRunSystem&) = delete;
+    WindowsRunSystem& operator=(const WindowsRunSystem&) = delete;
     // The window that owns the prompts and the shell's windows.
     void SetOwner(HWND owner) noexcept { owner_ = owner; }
     // Whether a folder was opened in the shell since the last call.
@@ -44,6 +51,17 @@ public:
     // with the patience given to SetShareProbe.
     using FolderLister = std::function<FolderListing(const std::wstring& folder)>;
     void SetShareLister(FolderLister lister);
+    // How long a share's host is given to answer.
+    std::chrono::milliseconds SharePatience() const noexcept { return sharePatience_; }
+    // Makes the share probe and lister not answer for these hosts (named
+    // without regard to case) while this system lasts, as a host that is off
+    // or gone does; others are asked as before.
+    void SilenceHosts(std::vector<std::u16string> hosts);
+    // Test seam, read once at start-up and set by the end-to-end tests only,
+    // since Wine has no host that never answers: the hosts listed in the
+    // environment variable MAROVAN_TEST_SILENT_HOSTS, separated by ";", are
+    // silenced as by SilenceHosts. Without the variable nothing changes.
+    void SilenceHostsNamedByTests();
     std::optional<FileFacts> FactsOf(std::u16string_view path) override;
     std::optional<FileIdentity> IdentityOf(std::u16string_view path) override;
     bool SameFileName(std::u16string_view a, std::u16string_view b) override;
@@ -62,6 +80,8 @@ private:
     FileProbe shareProbe_;
     FolderLister shareLister_;
     std::chrono::milliseconds sharePatience_{5000};
+    // Set when this system goes: the end of every silence.
+    std::shared_ptr<const win::UniqueHandle> silenceEnds_;
     CodePageShape codePageShape_;
     win::FilePrompt documentPrompt_; // OpenDialog1
 };

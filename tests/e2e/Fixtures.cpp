@@ -189,4 +189,19 @@ bool LockedFile::held() const noexcept {
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
+EnvironmentVariable::EnvironmentVariable(std::wstring name, const std::wstring& value)
+    : name_(std::move(name)) {
+    if (const DWORD size = ::GetEnvironmentVariableW(name_.c_str(), nullptr, 0)) {
+        std::wstring earlier(size, L'\0');
+        earlier.resize(::GetEnvironmentVariableW(name_.c_str(), earlier.data(), size));
+        earlier_ = std::move(earlier);
+    }
+    if (!::SetEnvironmentVariableW(name_.c_str(), value.c_str()))
+        throw DriverError(L"cannot set the environment variable " + name_);
+}
+
+EnvironmentVariable::~EnvironmentVariable() {
+    ::SetEnvironmentVariableW(name_.c_str(), earlier_ ? earlier_->c_str() : nullptr);
+}
+
 } // namespace marovan::e2e

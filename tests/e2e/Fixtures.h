@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,20 @@ public:
 
 private:
     void* handle_;
+};
+
+// An environment variable of this process, and so of every program it starts,
+// set until this goes; then it is as before.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(std::wstring name, const std::wstring& value);
+    ~EnvironmentVariable();
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> earlier_;
 };
 
 // A small real PNG, different for each seed.

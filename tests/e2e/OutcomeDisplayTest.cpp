@@ -142,7 +142,10 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     Image(destination / L"e.png", 17);
     const fs::path document = documents / L"doc.ai";
     WriteBytes(document, AiDocument({a.wstring(), L"C:\\gone\\b.png", otherA.wstring(), a.wstring(),
-                                     c.wstring(), d.wstring(), e.wstring(), L"C:\\gone\\f.png"}));
+                                     c.wstring(), d.wstring(), e.wstring(), L"C:\\gone\\f.png",
+                                     L"\\\\quiet-host\\share\\g.png"}));
+    // The program's test seam: this host never answers.
+    const EnvironmentVariable silent(L"MAROVAN_TEST_SILENT_HOSTS", L"quiet-host");
 
     Marovan app = Marovan::Start({}, Marovan::WithSettings(L"[OPTION]\r\nERR Search=1\r\n"));
     app.WaitForMainWindow();
@@ -151,7 +154,7 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     ASSERT_TRUE(lock->held());
     const RunOutcome outcome = CollectAndAnswer(app, destination, document, milliseconds(60000));
     ExpectNoSystemBoxes(outcome);
-    const std::vector<std::wstring> marks = {L"○", L"△", L"○", L"○", L"○", L"○", L"○", L"×"};
+    const std::vector<std::wstring> marks = {L"○", L"△", L"○", L"○", L"○", L"○", L"○", L"×", L"×"};
     ExpectSummary(outcome.last, marks, 2);
     EXPECT_EQ(ReadLinkRows(app).marks, marks);
 
@@ -164,11 +167,12 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
         L"保存フォルダの同名ファイルをごみ箱に移して、コピーしました",
         L"コピーできませんでした：",
         L"見つかりません",
+        L"見つかりません（quiet-host が応答しません）",
     };
-    const bool red[] = {false, false, true, false, false, false, true, true};
-    for (std::size_t row = 1; row <= 8; ++row)
+    const bool red[] = {false, false, true, false, false, false, true, true, true};
+    for (std::size_t row = 1; row <= 9; ++row)
         ExpectRed(app, row, red[row - 1]);
-    for (std::size_t row = 1; row <= 8; ++row) {
+    for (std::size_t row = 1; row <= 9; ++row) {
         SCOPED_TRACE(row);
         const std::wstring status = app.StatusOfRow(row);
         if (row == 7) {
@@ -182,6 +186,8 @@ TEST_F(OutcomeDisplay, EveryOutcomeIsToldInItsRow) {
     EXPECT_EQ(tip, app.StatusOfRow(7));
     TipForRow(app, 7);
     app.Screenshot(L"outcomes-every-kind-with-a-tip");
+    EXPECT_EQ(TipForRow(app, 9), expected[8]);
+    app.Screenshot(L"outcomes-silent-host-with-a-tip");
     lock.reset();
     EXPECT_EQ(ReadBytes(destination / L"e.png"), PngImage(17)) << "the locked file was changed";
     EXPECT_EQ(ReadBytes(destination / L"a.png"), ReadBytes(a));

@@ -2,6 +2,7 @@
 // there is replaced silently, a second collection rewrites nothing, and a
 // path that means something only relative to a current folder finds nothing.
 
+#include "resources/resource.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Fixtures.h"
 #include "tests/e2e/Hashes.h"
@@ -10,15 +11,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace marovan::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
+using std::chrono::steady_clock;
 
 // A file's identity and last write, which a rewrite would change.
 struct Stamp {
@@ -270,6 +275,92 @@ TEST_F(Outcomes, AnImageDeeperThanMaxPathIsFoundAndCopied) {
     EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"deep.png", ReadBytes(longForm)}}));
     std::error_code ignored;
     fs::remove_all(L"\\\\?\\" + (images / std::wstring(40, L'深')).wstring(), ignored);
+}
+
+// The program's test seam makes the probe for this host sleep for good, as a
+// host that is off keeps the system's answer back.
+constexpr wchar_t kSilentHost[] = L"quiet-host";
+
+// What the window said to one question while a run was waiting.
+struct Answer {
+    bool answered = false;
+    milliseconds took{};
+    std::wstring status;
+};
+
+Answer AskForStatus(const Marovan& app, milliseconds patience) {
+    const HWND status = ::GetDlgItem(app.Main(), IDC_STATUS);
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    const auto asked = steady_clock::now();
+    Answer answer;
+    answer.answered =
+        ::SendMessageTimeoutW(status, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                              SMTO_NORMAL, static_cast<UINT>(patience.count()), &copied) != 0;
+    answer.took = std::chrono::duration_cast<milliseconds>(steady_clock::now() - asked);
+    if (answer.answered)
+        answer.status.assign(text, copied);
+    return answer;
+}
+
+TEST_F(Outcomes, AHostThatNeverAnswersIsWaitedForOnceWhileTheWindowAnswers) {
+    const EnvironmentVariable silent(L"MAROVAN_TEST_SILENT_HOSTS",
+                                     L"elsewhere;" + std::wstring(kSilentHost));
+    const fs::path found = Image(images / L"found.png", 40);
+    const fs::path document = documents / L"doc.ai";
+    // The second link names the host in other letters: hosts know no case.
+    const std::wstring first = L"\\\\" + std::wstring(kSilentHost) + L"\\share\\a.png";
+    const std::wstring second = L"\\\\QUIET-HOST\\share\\art\\b.png";
+    WriteBytes(document, AiDocument({first, found.wstring(), second}));
+    const Snapshot inputs({images, documents});
+    Marovan app = Marovan::Start();
+    app.WaitForMainWindow();
+    app.PressDetailsToggle();
+
+    const auto beforePrompts = steady_clock::now();
+    app.Collect(destination, document);
+    const auto chosen = steady_clock::now();
+    // Asked for its status line until the summary shows: the run spends that
+    // time waiting for the silent host, while the status line says it copies.
+    std::vector<Answer> answers;
+    while (!app.FindMessageBox()) {
+        answers.push_back(AskForStatus(app, milliseconds(1000)));
+        ::Sleep(100); // pacing the questions, not waiting for an outcome
+    }
+    const auto summaryShown = steady_clock::now();
+    const RunOutcome outcome = AnswerUntilLastBox(app, milliseconds(60000));
+
+    milliseconds slowest{};
+    std::size_t unanswered = 0;
+    std::size_t duringTheWait = 0;
+    for (const Answer& answer : answers) {
+        slowest = std::max(slowest, answer.took);
+        unanswered += !answer.answered;
+        duringTheWait += answer.status == L"リンク画像ファイルのコピー中...";
+    }
+    std::cout << "[ figures ] " << answers.size() << " questions while the run waited, the slowest "
+              << slowest.count() << " ms\n";
+    EXPECT_EQ(unanswered, 0u)
+        << "questions the window left unanswered for 1 s while the run waited";
+    // Asked every 0.1 s or so during a wait of 5 s.
+    EXPECT_GE(duringTheWait, 10u) << "too few answers came while the run waited";
+
+    // The host is given its whole 5 s (less a tick of the system's clock),
+    // counted from before the prompts, which come before any wait...
+    EXPECT_GE(summaryShown - beforePrompts, milliseconds(4900)) << "the host was not given 5 s";
+    // ...and only once: asking it again for the second link would take 10 s
+    // after the document was chosen; the rest of a run of three small links
+    // takes well under the 4 s left below 9 s.
+    EXPECT_LT(summaryShown - chosen, milliseconds(9000)) << "the silent host was waited for again";
+
+    ExpectNoSystemBoxes(outcome);
+    ExpectSummary(outcome.last, {L"×", L"○", L"×"});
+    EXPECT_EQ(ReadLinkRows(app).marks, (std::vector<std::wstring>{L"×", L"○", L"×"}));
+    EXPECT_EQ(app.StatusOfRow(1), L"見つかりません（quiet-host が応答しません）");
+    EXPECT_EQ(app.StatusOfRow(2), L"コピーしました");
+    EXPECT_EQ(app.StatusOfRow(3), L"見つかりません（QUIET-HOST が応答しません）");
+    EXPECT_EQ(HashesOf(destination), HashesOfFiles({{L"found.png", ReadBytes(found)}}));
+    inputs.ExpectUnchanged();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "AnsweredRunSystem.h"
 #include "ScratchFolder.h"
 
+#include "base/Paths.h"
 #include "main/CollectionRun.h"
 #include "main/WindowsRunSystem.h"
 #include "tests/support/RecordingView.h"
@@ -69,6 +70,41 @@ TEST(SilentHost, IsGivenABoundedTimeOnceAndTheWindowLivesMeanwhile) {
     std::cout << "[ figures ] the run took "
               << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
     EXPECT_EQ(test::ReadBytes(destination + L"\\here.png"), "here");
+}
+
+// Read rather than waited out: the end-to-end run shows the 5 s in action.
+TEST(SilentHost, IsGivenFiveSecondsUnlessTheProgramSaysOtherwise) {
+    EXPECT_EQ(WindowsRunSystem().SharePatience(), 5000ms);
+    WindowsRunSystem silenced;
+    silenced.SilenceHosts({u"quiet"});
+    EXPECT_EQ(silenced.SharePatience(), 5000ms) << "silencing a host changed the patience";
+}
+
+// Silencing wraps whatever probe and lister were there: only the named hosts,
+// in any letters, stop answering.
+TEST(SilentHost, SilencedHostsAloneStopAnswering) {
+    const struct {
+        const char16_t* path;
+        bool silent;
+    } cases[] = {
+        {u"\\\\quiet\\share\\a.png", true},          {u"\\\\QUIET\\share\\a.png", true},
+        {u"\\\\?\\UNC\\hushed\\share\\a.png", true}, {u"\\\\quieter\\share\\a.png", false},
+        {u"\\\\loud\\share\\a.png", false},
+    };
+    for (const auto& c : cases) {
+        const std::u16string path = c.path;
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
+        WindowsRunSystem system;
+        // Silence is waited out briefly; an answer may take a thread under a
+        // busy Wine several hundred milliseconds to come.
+        system.SetShareProbe([](const std::wstring&) { return true; }, c.silent ? 300ms : 10s);
+        system.SetShareLister([](const std::wstring&) { return FolderListing{}; });
+        system.SilenceHosts({u"quiet", u"hushed"});
+        EXPECT_EQ(system.Locate(path, {}),
+                  c.silent ? RunSystem::Presence::SilentHost : RunSystem::Presence::File);
+        const std::u16string folder(FolderPartOf(path));
+        EXPECT_EQ(system.ListFolder(folder, {}).has_value(), !c.silent);
+    }
 }
 
 } // namespace
