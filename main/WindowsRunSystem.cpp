@@ -133,15 +133,6 @@ void WindowsRunSystem::SetShareLister(FolderLister lister) {
     shareLister_ = std::move(lister);
 }
 
-namespace {
-
-bool SameHost(std::u16string_view a, std::u16string_view b) {
-    return ::CompareStringOrdinal(View(a).data(), static_cast<int>(a.size()), View(b).data(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-} // namespace
-
 void WindowsRunSystem::SilenceHosts(std::vector<std::u16string> hosts) {
     if (hosts.empty())
         return;
@@ -156,8 +147,10 @@ void WindowsRunSystem::SilenceHosts(std::vector<std::u16string> hosts) {
     // ends without asking. True when it was silenced.
     auto silenced = [hosts = std::move(hosts), ends = silenceEnds_](const std::wstring& path) {
         const std::u16string host(HostOf(U16(path)));
-        if (std::none_of(hosts.begin(), hosts.end(),
-                         [&](const std::u16string& silent) { return SameHost(silent, host); }))
+        if (std::none_of(hosts.begin(), hosts.end(), [&](const std::u16string& silent) {
+                // Host names, like file names, compare without case.
+                return win::SameFileName(View(silent), View(host));
+            }))
             return false;
         ::WaitForSingleObject(ends->get(), INFINITE);
         return true;
