@@ -21,6 +21,7 @@
 #include "platform/Files.h"
 #include "platform/Handles.h"
 #include "platform/MessagePump.h"
+#include "tests/support/LinuxProcess.h"
 #include "tests/support/RecordingView.h"
 
 #include <windows.h>
@@ -418,26 +419,14 @@ double ReadingToLinks(const Paths& paths, const std::vector<std::size_t>& sizes)
 
 // --- Reading only what the links need ---------------------------------------
 
-// This process's Linux process id under Wine. Wine's server opens files for
-// its clients, so Z:\proc\self names the server: the bench finds its own entry
-// by its command line instead (there is no other copy of it running).
+// This process's Linux process id under Wine, found by its command line
+// (there is no other copy of it running; its --peak children are left out).
 int LinuxProcessId() {
     static const int id = [] {
         wchar_t self[MAX_PATH] = {};
         ::GetModuleFileNameW(nullptr, self, MAX_PATH);
         const std::string name = fs::path(self).filename().string();
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator("Z:\\proc", error)) {
-            const std::string pid = entry.path().filename().string();
-            if (pid.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
-            const std::string line((std::istreambuf_iterator<char>(cmdline)),
-                                   std::istreambuf_iterator<char>());
-            if (line.find(name) != std::string::npos && line.find("--peak") == std::string::npos)
-                return std::stoi(pid);
-        }
-        return 0;
+        return test::LinuxProcessWhoseCommandLineHolds({name}, "--peak");
     }();
     return id;
 }

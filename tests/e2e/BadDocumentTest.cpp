@@ -5,6 +5,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Fixtures.h"
 #include "tests/e2e/Hashes.h"
+#include "tests/support/LinuxProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -80,18 +81,7 @@ std::wstring CannotOpen(const fs::path& document, DWORD code) {
 int LinuxProcessOf(const Program& program) {
     const std::string exe = program.Executable().filename().string();
     const std::string folder = program.Folder().filename().string();
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("Z:\\proc", error)) {
-        const std::string pid = entry.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
-        const std::string line((std::istreambuf_iterator<char>(cmdline)),
-                               std::istreambuf_iterator<char>());
-        if (line.find(folder) != std::string::npos && line.find(exe) != std::string::npos)
-            return std::stoi(pid);
-    }
-    return 0;
+    return test::LinuxProcessWhoseCommandLineHolds({folder, exe});
 }
 
 // What `program` holds in memory, read from outside: its private bytes, or,

@@ -190,6 +190,31 @@ protected:
         ASSERT_TRUE(opened_);
     }
 
+    // Ticks Send To and presses OK, on the user's thread; the general error
+    // report that follows is read and answered. Whether the dialog was still
+    // open once the report had gone, and the tick then.
+    struct Refusal {
+        std::wstring report;
+        bool openAfterReport = false;
+        bool tickedAfterReport = true;
+    };
+    Refusal TickSendToAndPressOk(HWND dialog) {
+        Refusal refusal;
+        Click(dialog, IDC_OPT_SENDTO);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)));
+        const HWND box = WaitForDialog(::GetWindowThreadProcessId(dialog, nullptr), L"Marovan");
+        if (!box)
+            return refusal;
+        refusal.report = TextOf(::GetDlgItem(box, 0xFFFF));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitUntilGone(box);
+        marker_.Await([&] { return !::IsWindowVisible(dialog); });
+        refusal.openAfterReport = ::IsWindowVisible(dialog) != FALSE;
+        refusal.tickedAfterReport = Checked(dialog, IDC_OPT_SENDTO);
+        return refusal;
+    }
+
     win::ComApartment com_;
     const std::wstring ini_ = settings::SettingsPath();
     const std::wstring sendToFolder_ = sendto::SendToFolder();
@@ -365,27 +390,16 @@ TEST_F(OptionsDialog, TheSubSearchBoxFollowsErrSearchAndOkWritesTheNewBoxes) {
 
 TEST_F(OptionsDialog, RefusedWriteIsReportedAndTheDialogStaysOpen) {
     ASSERT_TRUE(::CreateDirectoryW(ini_.c_str(), nullptr));
-    std::wstring report;
-    bool openAfterReport = false;
+    Refusal refusal;
     bool closedByCancel = false;
     RunDialog([&](HWND dialog) {
-        Click(dialog, IDC_OPT_SENDTO);
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)));
-        const HWND box = WaitForDialog(::GetWindowThreadProcessId(dialog, nullptr), L"Marovan");
-        if (!box)
-            return;
-        report = TextOf(::GetDlgItem(box, 0xFFFF));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        WaitUntilGone(box);
-        marker_.Await([&] { return !::IsWindowVisible(dialog); });
-        openAfterReport = ::IsWindowVisible(dialog) != FALSE;
+        refusal = TickSendToAndPressOk(dialog);
         Click(dialog, IDC_OPT_CANCEL);
         closedByCancel = WaitUntilGone(dialog);
     });
     // The general error report ends the sentence with its full stop.
-    EXPECT_EQ(report, ini_ + L" に書き込めません.");
-    EXPECT_TRUE(openAfterReport);
+    EXPECT_EQ(refusal.report, ini_ + L" に書き込めません.");
+    EXPECT_TRUE(refusal.openAfterReport);
     EXPECT_TRUE(closedByCancel);
     EXPECT_TRUE(test::IsDirectory(ini_));
     EXPECT_FALSE(Exists(shortcut_)) << "the Send To registration ran after the refused write";
@@ -402,30 +416,17 @@ TEST_F(OptionsDialog, WithoutASendToFolderTheTickIsReportedWithTheReasonAndNotSt
     HRESULT why = S_OK;
     ASSERT_EQ(sendto::SendToFolder(&why), L"") << "the prefix still names a Send To folder";
     ASSERT_TRUE(FAILED(why));
-    std::wstring report;
-    bool openAfterReport = false;
-    bool tickedAfterReport = true;
+    Refusal refusal;
     RunDialog([&](HWND dialog) {
-        Click(dialog, IDC_OPT_SENDTO);
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_OK, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_OPT_OK)));
-        const HWND box = WaitForDialog(::GetWindowThreadProcessId(dialog, nullptr), L"Marovan");
-        if (!box)
-            return;
-        report = TextOf(::GetDlgItem(box, 0xFFFF));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        WaitUntilGone(box);
-        marker_.Await([&] { return !::IsWindowVisible(dialog); });
-        openAfterReport = ::IsWindowVisible(dialog) != FALSE;
-        tickedAfterReport = Checked(dialog, IDC_OPT_SENDTO);
+        refusal = TickSendToAndPressOk(dialog);
         Click(dialog, IDC_OPT_CANCEL);
         WaitUntilGone(dialog);
     });
     const std::wstring says = L"「送る」フォルダがありません：";
-    EXPECT_EQ(report.substr(0, says.size()), says);
-    EXPECT_GT(report.size(), says.size() + 1) << "the shell's reason is missing";
-    EXPECT_TRUE(openAfterReport) << "the dialog must stay open";
-    EXPECT_FALSE(tickedAfterReport) << "the box says the shortcut is there";
+    EXPECT_EQ(refusal.report.substr(0, says.size()), says);
+    EXPECT_GT(refusal.report.size(), says.size() + 1) << "the shell's reason is missing";
+    EXPECT_TRUE(refusal.openAfterReport) << "the dialog must stay open";
+    EXPECT_FALSE(refusal.tickedAfterReport) << "the box says the shortcut is there";
     EXPECT_EQ(settings::ReadAll(), (settings::AllOptions{})) << "Sendto is stored as there";
     EXPECT_FALSE(Exists(L"\\Marovan.lnk"));
 }
