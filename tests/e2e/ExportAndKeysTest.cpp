@@ -7,6 +7,7 @@
 #include "tests/e2e/Fixtures.h"
 #include "tests/e2e/Hashes.h"
 #include "tests/e2e/Input.h"
+#include "tests/support/ClipboardText.h"
 
 #include <gtest/gtest.h>
 
@@ -35,19 +36,7 @@ void PressWithControl(WORD key) {
     SendKeys({VK_CONTROL, key}, true);
 }
 
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = chars;
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
-}
+using test::ClipboardText;
 
 void SetClipboardText(const std::wstring& text) {
     ASSERT_TRUE(::OpenClipboard(nullptr));

@@ -41,13 +41,7 @@ protected:
             texts.push_back(OutcomeText(link));
         return texts;
     }
-    std::vector<std::u16string> Events(const char* what) const {
-        std::vector<std::u16string> found;
-        for (const Event& e : view.events)
-            if (e.what == what)
-                found.push_back(e.text);
-        return found;
-    }
+    std::vector<std::u16string> Events(const char* what) const { return view.EventsOf(what); }
     std::string Content(const std::u16string& path) const {
         const auto& bytes = system.files.at(path);
         return {bytes.begin(), bytes.end()};

@@ -561,13 +561,7 @@ protected:
     BatchEnd Drop(std::vector<std::u16string> paths) {
         return CollectBatch(view, system, paths, view.links, view.documents);
     }
-    std::vector<std::u16string> Copies() const {
-        std::vector<std::u16string> copies;
-        for (const Event& e : view.events)
-            if (e.what == "copy")
-                copies.push_back(e.text);
-        return copies;
-    }
+    std::vector<std::u16string> Copies() const { return view.EventsOf("copy"); }
 };
 
 TEST_F(Batch, ReadsTheDroppedFilesInTheirOrderWithOneFolderPromptAndNoFilePrompt) {

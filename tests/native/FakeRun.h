@@ -16,6 +16,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace marovan::testing_support {
@@ -98,6 +99,14 @@ public:
     std::u16string documentText;
     const std::map<std::u16string, std::vector<std::uint8_t>>* files = nullptr; // the system's
     std::vector<Event> events;
+    // The texts of the events of one kind, in order.
+    std::vector<std::u16string> EventsOf(std::string_view what) const {
+        std::vector<std::u16string> found;
+        for (const Event& e : events)
+            if (e.what == what)
+                found.push_back(e.text);
+        return found;
+    }
 
 private:
     std::vector<Mark> recordedMarks;

@@ -217,13 +217,7 @@ protected:
         Image(u"C:\\images\\e.png");
     }
     void Image(const std::u16string& path) { system.files[path] = Bytes("img"); }
-    std::vector<std::u16string> Copies() const {
-        std::vector<std::u16string> copies;
-        for (const Event& e : view.events)
-            if (e.what == "copy")
-                copies.push_back(e.text);
-        return copies;
-    }
+    std::vector<std::u16string> Copies() const { return view.EventsOf("copy"); }
     std::u16string Cell(int column, int row) const { return CellText(view.links, column, row); }
 
     FakeView view;

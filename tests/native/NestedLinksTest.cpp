@@ -65,13 +65,7 @@ protected:
         }
         return rows;
     }
-    std::vector<std::u16string> Copies() const {
-        std::vector<std::u16string> copies;
-        for (const Event& e : view.events)
-            if (e.what == "copy")
-                copies.push_back(e.text);
-        return copies;
-    }
+    std::vector<std::u16string> Copies() const { return view.EventsOf("copy"); }
     std::u16string Summary() const { return view.messages.at(0).text; }
 
     FakeView view;

@@ -7,6 +7,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Files.h"
 #include "platform/Handles.h"
+#include "tests/support/ClipboardText.h"
 
 #include <gtest/gtest.h>
 
@@ -82,19 +83,7 @@ TEST(WriteWholeFile, AFailureLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(NamesIn(temp.path()).size(), 2u);
 }
 
-std::wstring ClipboardText() {
-    if (!::OpenClipboard(nullptr))
-        return L"(cannot open)";
-    std::wstring text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = chars;
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
-}
+using marovan::test::ClipboardText;
 
 TEST(Clipboard, TakesTheTextInPlaceOfWhatWasThere) {
     const std::wstring table = L"番号\t結果\r\n1\t○\r\n";
